@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs every Debian package listed in scripts/packages.txt that is not installed yet.
+# Idempotent: with everything present it changes nothing and needs no network.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/packages.txt")
+missing=()
+for pkg in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+echo "Installing: ${missing[*]}"
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

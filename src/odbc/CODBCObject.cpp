@@ -1,0 +1,864 @@
+#include "CODBCObject.h"
+
+#include "CConnectionShare.h"
+#include "COdbcEnvironment.h"
+#include "ConnectString.h"
+#include "OdbcString.h"
+#include "SystemUser.h"
+
+#include <odbcinst.h>
+
+#include <cstdint>
+
+using odbc::In;
+
+namespace {
+
+// Name given to drivers that record the calling application.
+constexpr char16_t kApplicationName[] = u"Tessella";
+
+// SQL Server driver options set while connecting to it.
+constexpr SQLINTEGER kSsConcatNull = 1222;
+constexpr SQLINTEGER kSsUseProcForPrep = 1202;
+constexpr SQLINTEGER kSsPreserveCursors = 1204;
+constexpr SQLUSMALLINT kSsRegionalize = 1229;
+
+CODBCObject::ErrorDisplay s_errorDisplay = nullptr;
+
+// Catalog functions tell "no pattern" (null) from "empty name".
+SQLWCHAR* Optional(const QString& s)
+{
+    return s.isNull() ? nullptr : In(s);
+}
+
+SQLPOINTER IntegerValue(SQLULEN value)
+{
+    return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value));
+}
+
+QString CursorTypeSuffix(SQLULEN type)
+{
+    switch (type) {
+    case SQL_CURSOR_FORWARD_ONLY:
+        return QStringLiteral("(to SQL_CURSOR_FORWARD_ONLY)");
+    case SQL_CURSOR_KEYSET_DRIVEN:
+        return QStringLiteral("(to SQL_CURSOR_KEYSET_DRIVEN)");
+    case SQL_CURSOR_DYNAMIC:
+        return QStringLiteral("(to SQL_CURSOR_DYNAMIC)");
+    case SQL_CURSOR_STATIC:
+        return QStringLiteral("(to SQL_CURSOR_STATIC)");
+    default:
+        return {};
+    }
+}
+
+// The message without its bracketed vendor and driver prefixes.
+QString StripPrefixes(const QString& message)
+{
+    const qsizetype bracket = message.lastIndexOf(u']');
+    if (bracket < 0) {
+        return message;
+    }
+    qsizetype start = bracket + 1;
+    if (start < message.size() && message[start] == u' ') {
+        ++start;
+    }
+    return message.mid(start);
+}
+
+} // namespace
+
+void CODBCObject::SetErrorDisplay(ErrorDisplay display)
+{
+    s_errorDisplay = display;
+}
+
+CODBCObject::CODBCObject()
+{
+    COdbcEnvironment::AddUser();
+}
+
+CODBCObject::~CODBCObject()
+{
+    // Virtual calls resolve to this class here, which is what we want: a
+    // subclass is already gone.
+    if (!CODBCObject::Disconnect() && m_hdbc != SQL_NULL_HDBC) {
+        // The driver refused to disconnect (an open transaction, a dead link):
+        // roll back and try once more rather than leak the handle.
+        SQLEndTran(SQL_HANDLE_DBC, m_hdbc, SQL_ROLLBACK);
+        SQLDisconnect(m_hdbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
+        m_hdbc = SQL_NULL_HDBC;
+    }
+    COdbcEnvironment::ReleaseUser();
+}
+
+// --- connection ------------------------------------------------------------
+
+bool CODBCObject::AllocEnvironment()
+{
+    std::lock_guard guard(COdbcEnvironment::Lock());
+    if (COdbcEnvironment::Handle() != SQL_NULL_HENV) {
+        return true;
+    }
+    if (!CheckReturn(SqlAllocEnv())) {
+        return false;
+    }
+    return CheckReturn(SQLSetEnvAttr(COdbcEnvironment::Handle(), SQL_ATTR_ODBC_VERSION,
+                                     IntegerValue(m_odbcVersion), 0));
+}
+
+bool CODBCObject::AllocConnection()
+{
+    // A connection that the driver refuses to drop is kept rather than leaked.
+    if (!Disconnect()) {
+        return false;
+    }
+    return CheckReturn(SqlAllocConnect());
+}
+
+void CODBCObject::SetTimeouts(int timeOut, int loginTimes)
+{
+    // Drivers that refuse these still get connected.
+    for (int i = 0; i < loginTimes; ++i) {
+        CheckReturn(SqlSetConnectAttr(SQL_ATTR_LOGIN_TIMEOUT, static_cast<SQLULEN>(timeOut)));
+    }
+    CheckReturn(SqlSetConnectAttr(SQL_ATTR_CONNECTION_TIMEOUT, static_cast<SQLULEN>(timeOut)));
+}
+
+SQLRETURN CODBCObject::DriverConnect(const QString& connectString, SQLUSMALLINT completion,
+                                     QString& completed)
+{
+    odbc::WideBuffer out(1024);
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc =
+        SqlDriverConnect(nullptr, connectString, out.data(), 1023, &length, completion);
+    completed = out.text();
+    return rc;
+}
+
+void CODBCObject::TakeConnection(const QString& user, const QString& completed)
+{
+    QString name = user;
+    if (name.isEmpty()) {
+        name = odbc::ConnectValue(completed, QStringLiteral("UID"));
+    }
+    if (name.isEmpty()) {
+        name = odbc::LoggedOnUserName();
+    }
+    m_userName = name;
+    ReleaseShare();
+    m_connectionShare = std::make_shared<CConnectionShare>(m_hdbc);
+    GetInfoString(SQL_DBMS_NAME, m_dbmsName);
+}
+
+void CODBCObject::ReportError(bool showErrors, QString* errorText)
+{
+    QString text;
+    GetErrorText(text);
+    if (errorText) {
+        *errorText = text;
+    } else if (showErrors) {
+        if (s_errorDisplay) {
+            s_errorDisplay(text);
+        }
+        Close();
+    }
+}
+
+void CODBCObject::ReleaseShare()
+{
+    if (m_connectionShare) {
+        m_connectionShare->Release();
+        m_connectionShare.reset();
+    }
+}
+
+bool CODBCObject::ConnectNoPrompt(const QString& dataSource, const QString& user,
+                                  const QString& password, const QString& catalog, int timeOut,
+                                  bool showErrors, QString* errorText, bool readOnly)
+{
+    SetStatus(StatusOk);
+    if (!AllocEnvironment() || !AllocConnection()) {
+        return false;
+    }
+    SetTimeouts(timeOut, 1);
+    QString connectString = BuildConnectString(dataSource, user, password, false);
+    if (readOnly) {
+        SqlSetConnectAttr(SQL_ATTR_ACCESS_MODE, SQL_MODE_READ_ONLY);
+    }
+    if (!ApplyDriverOptions(dataSource, connectString)) {
+        SqlFreeConnect();
+        return false;
+    }
+    QString completed;
+    if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_NOPROMPT, completed))) {
+        ReportError(showErrors, errorText);
+        SqlFreeConnect();
+        return false;
+    }
+    m_connectString = completed;
+    m_dataSource = dataSource;
+    m_password = password;
+    TakeConnection(user, completed);
+    if (AfterConnect(dataSource) && (catalog.isEmpty() || SetCatalog(catalog)) &&
+        PrepareStatement()) {
+        return true;
+    }
+    ReportError(showErrors, errorText);
+    Disconnect();
+    return false;
+}
+
+bool CODBCObject::Connect(const QString& dataSource, const QString& user, const QString& password,
+                          const QString& catalog, int timeOut, bool showErrors, QString* errorText)
+{
+    SetStatus(StatusOk);
+    if (!AllocEnvironment() || !AllocConnection()) {
+        return false;
+    }
+    SetTimeouts(timeOut, 2);
+    QString connectString = BuildConnectString(dataSource, user, password, false);
+    if (!ApplyDriverOptions(dataSource, connectString)) {
+        SqlFreeConnect();
+        return false;
+    }
+    QString completed;
+    if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_COMPLETE, completed))) {
+        ReportError(showErrors, errorText);
+        SqlFreeConnect();
+        return false;
+    }
+    m_connectString = completed;
+    m_dataSource = dataSource;
+    m_password = password;
+    TakeConnection(user, completed);
+    if (!AfterConnect(dataSource) || !PrepareStatement()) {
+        ReportError(showErrors, errorText);
+        Disconnect();
+        return false;
+    }
+    // A catalog that cannot be chosen is reported, but the connection stays.
+    if (!catalog.isEmpty() && !SetCatalog(catalog)) {
+        ReportError(showErrors, errorText);
+    }
+    return true;
+}
+
+bool CODBCObject::ConnectWithString(const QString& connectString, int timeOut, bool showErrors,
+                                    QString* errorText)
+{
+    SetStatus(StatusOk);
+    if (!AllocEnvironment() || !AllocConnection()) {
+        return false;
+    }
+    SetTimeouts(timeOut, 2);
+    QString completed;
+    if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_COMPLETE, completed))) {
+        ReportError(showErrors, errorText);
+        SqlFreeConnect();
+        return false;
+    }
+    m_userName = odbc::ConnectValue(completed, QStringLiteral("UID"));
+    m_password = odbc::ConnectValue(completed, QStringLiteral("PWD"));
+    ReleaseShare();
+    m_connectionShare = std::make_shared<CConnectionShare>(m_hdbc);
+    GetInfoString(SQL_DBMS_NAME, m_dbmsName);
+    if (AfterConnect(m_dataSource) && PrepareStatement()) {
+        return true;
+    }
+    ReportError(showErrors, errorText);
+    Disconnect();
+    return false;
+}
+
+bool CODBCObject::Clone(CODBCObject& source)
+{
+    if (!source.IsConnected() || !source.m_connectionShare || &source == this) {
+        return false;
+    }
+    if (!Disconnect()) {
+        return false;
+    }
+    m_hdbc = source.m_hdbc;
+    m_connectionShare = source.m_connectionShare;
+    m_connectionShare->AddUser();
+    m_dbmsName = source.m_dbmsName;
+    m_dataSource = source.m_dataSource;
+    m_connectString = source.m_connectString;
+    m_userName = source.m_userName;
+    m_password = source.m_password;
+    m_convertValues = source.m_convertValues;
+    return PrepareStatement();
+}
+
+bool CODBCObject::Disconnect()
+{
+    Close();
+    if (m_hstmt != SQL_NULL_HSTMT) {
+        CheckReturn(SqlFreeStmt(SQL_DROP));
+    }
+    bool last = true;
+    if (m_connectionShare) {
+        last = m_connectionShare->Release();
+        m_connectionShare.reset();
+    }
+    if (!last) {
+        m_hdbc = SQL_NULL_HDBC;
+        return true;
+    }
+    if (m_hdbc != SQL_NULL_HDBC) {
+        if (!CheckReturn(SqlDisconnect())) {
+            return false;
+        }
+        CheckReturn(SqlFreeConnect());
+    }
+    m_hdbc = SQL_NULL_HDBC;
+    return true;
+}
+
+QString CODBCObject::BuildConnectString(const QString& dataSource, const QString& user,
+                                        const QString& password, bool useFileDsn)
+{
+    QString key = QStringLiteral("DSN");
+    if (useFileDsn) {
+        SQLSetConfigMode(ODBC_BOTH_DSN);
+        odbc::WideBuffer driver(260);
+        SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
+                                    driver.chars(), In(u"ODBC.INI"_qs));
+        if (driver.text().isEmpty()) {
+            key = QStringLiteral("FILEDSN");
+        }
+    }
+    using odbc::QuoteConnectValue;
+    return key + u'=' + QuoteConnectValue(dataSource) + u";UID="_qs + QuoteConnectValue(user) +
+           u";PWD="_qs + QuoteConnectValue(password);
+}
+
+bool CODBCObject::ApplyDriverOptions(const QString& dataSource, QString& connectString)
+{
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    odbc::WideBuffer driver(260);
+    SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
+                                driver.chars(), In(u"ODBC.INI"_qs));
+    const QString driverName = driver.text().toLower();
+    if (driverName.contains(u"sqlsrv32")) {
+        SqlSetConnectAttr(kSsConcatNull, 0);
+        connectString += u";APP="_qs + QString::fromUtf16(kApplicationName);
+    }
+    SqlSetConnectAttr(SQL_ATTR_ODBC_CURSORS, SQL_CUR_USE_IF_NEEDED);
+    return true;
+}
+
+bool CODBCObject::AfterConnect(const QString& /*dataSource*/)
+{
+    QString dropped;
+    if (IsSQLServer()) {
+        if (!CheckReturn(SqlSetConnectAttr(kSsUseProcForPrep, 0))) {
+            GetErrorText(dropped);
+        }
+        SqlSetConnectAttr(kSsPreserveCursors, 1);
+        return true;
+    }
+    if (IsMySQL()) {
+        // Backslashes in string literals are data, as in standard SQL.
+        if (PrepareStatement() &&
+            !CheckReturn(SqlExecDirect(QStringLiteral("SET sql_mode='NO_BACKSLASH_ESCAPES'")))) {
+            GetErrorText(dropped);
+        }
+    }
+    return true;
+}
+
+bool CODBCObject::SetCatalog(const QString& name)
+{
+    odbc::WideBuffer current(257);
+    const SQLRETURN rc = SqlGetConnectOption(SQL_CURRENT_QUALIFIER, current.data());
+    if (SQL_SUCCEEDED(rc) && current.text().compare(name, Qt::CaseInsensitive) != 0) {
+        return CheckReturn(SqlSetConnectAttrText(SQL_ATTR_CURRENT_CATALOG, name));
+    }
+    return true;
+}
+
+bool CODBCObject::GetDataSource(SQLUSMALLINT direction, QString& name, QString* description)
+{
+    if (!AllocEnvironment()) {
+        return false;
+    }
+    odbc::WideBuffer nameBuffer(33);
+    odbc::WideBuffer descriptionBuffer(33);
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT descriptionLength = 0;
+    const SQLRETURN rc = SqlDataSources(direction, nameBuffer.data(), 33, &nameLength,
+                                        descriptionBuffer.data(), 33, &descriptionLength);
+    if (!CheckReturn(rc)) {
+        return false;
+    }
+    name = nameBuffer.text();
+    if (description) {
+        *description = descriptionBuffer.text();
+    }
+    return true;
+}
+
+SQLRETURN CODBCObject::BrowseConnect(const QString& input, QString& output)
+{
+    odbc::WideBuffer out(2000);
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SQLBrowseConnectW(m_hdbc, In(input), SQL_NTS, out.data(), 2000, &length);
+    output = out.text();
+    return rc;
+}
+
+QString CODBCObject::GetDriverName()
+{
+    QString name;
+    GetInfoString(SQL_DRIVER_NAME, name);
+    return name;
+}
+
+QString CODBCObject::GetDataSourceName()
+{
+    QString name;
+    GetInfoString(SQL_DATA_SOURCE_NAME, name);
+    return name.isEmpty() ? m_dataSource : name;
+}
+
+bool CODBCObject::IsSQLServer() const
+{
+    return m_dbmsName.toLower().contains(u"microsoft sql");
+}
+
+bool CODBCObject::IsMySQL() const
+{
+    return m_dbmsName.toLower().contains(u"mysql");
+}
+
+// --- statement set-up -----------------------------------------------------
+
+bool CODBCObject::PrepareStatement()
+{
+    m_rowIndex = 0;
+    m_currentRow = -1;
+    m_currentRowCompanion = -1;
+    if (m_hstmt == SQL_NULL_HSTMT && !CheckReturn(SqlAllocStmt())) {
+        return false;
+    }
+    Close();
+    CheckReturn(SqlSetStmtOption(SQL_QUERY_TIMEOUT, static_cast<SQLULEN>(m_queryTimeout)));
+    SetAsyncMode(false);
+    return true;
+}
+
+bool CODBCObject::Close()
+{
+    bool closed = true;
+    if (m_hstmt != SQL_NULL_HSTMT) {
+        m_blockFetch = 0;
+        SqlCancel();
+        closed = CheckReturn(SqlFreeStmt(SQL_CLOSE));
+    }
+    UnbindColumns();
+    ResetParameters();
+    m_rowIndex = 0;
+    m_currentRow = -1;
+    m_currentRowCompanion = -1;
+    return closed;
+}
+
+bool CODBCObject::SetAsyncMode(bool on)
+{
+    return CheckReturn(
+        SqlSetStmtOption(SQL_ASYNC_ENABLE, on ? SQL_ASYNC_ENABLE_ON : SQL_ASYNC_ENABLE_OFF));
+}
+
+void CODBCObject::UnbindColumns()
+{
+    if (m_hstmt != SQL_NULL_HSTMT) {
+        SqlFreeStmt(SQL_UNBIND);
+    }
+}
+
+void CODBCObject::ResetParameters()
+{
+    if (m_hstmt != SQL_NULL_HSTMT) {
+        SqlFreeStmt(SQL_RESET_PARAMS);
+    }
+}
+
+// --- return codes and diagnostics -------------------------------------------
+
+bool CODBCObject::CheckReturn(SQLRETURN rc, bool /*report*/)
+{
+    switch (rc) {
+    case SQL_SUCCESS:
+        SetStatus(StatusOk);
+        return true;
+    case SQL_SUCCESS_WITH_INFO:
+        SetStatus(StatusInfo);
+        return true;
+    case SQL_STILL_EXECUTING:
+        SetStatus(StatusStillExecuting);
+        return false;
+    case SQL_ERROR:
+    case SQL_NEED_DATA:
+        SetStatus(StatusError);
+        return false;
+    case SQL_NO_DATA:
+        SetStatus(StatusNoData);
+        return false;
+    case SQL_INVALID_HANDLE:
+        SetStatus(StatusInvalidHandle);
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CODBCObject::GetErrorText(QString& text, SQLINTEGER* nativeError, bool strip)
+{
+    SQLWCHAR state[6] = {};
+    odbc::WideBuffer message(512);
+    SQLSMALLINT length = 0;
+    SQLINTEGER ignoredNative = 0;
+    SQLRETURN rc =
+        SqlError(state, nativeError ? nativeError : &ignoredNative, message.data(), 511, &length);
+    if (rc == SQL_NO_DATA) {
+        text.clear();
+        return false;
+    }
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
+        return false;
+    }
+    const QString firstState = odbc::FromBuffer(state, 5);
+    bool linkFailure = false;
+    QString currentState = firstState;
+    do {
+        if (currentState == u"08S01"_qs) {
+            linkFailure = true;
+        }
+        if (!text.isEmpty()) {
+            text += u"\r\n";
+        }
+        text += strip ? StripPrefixes(message.text()) : currentState + u' ' + message.text();
+
+        state[0] = 0;
+        message = odbc::WideBuffer(512);
+        rc = SqlError(state, &ignoredNative, message.data(), 511, &length);
+        currentState = odbc::FromBuffer(state, 5);
+    } while ((rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) && currentState != u"00000"_qs);
+
+    if (linkFailure && nativeError) {
+        *nativeError = 5;
+    } else if (nativeError && *nativeError == 0 && firstState == u"S1000"_qs) {
+        *nativeError = 8;
+    } else if (text.contains(u"Cursor type changed")) {
+        SQLULEN cursorType = 0;
+        if (SQL_SUCCEEDED(SqlGetStmtOption(SQL_CURSOR_TYPE, &cursorType))) {
+            text += CursorTypeSuffix(cursorType);
+        }
+    }
+    return true;
+}
+
+// --- call wrappers ----------------------------------------------------------
+
+SQLRETURN CODBCObject::SqlAllocEnv()
+{
+    std::lock_guard guard(COdbcEnvironment::Lock());
+    SQLHENV env = SQL_NULL_HENV;
+    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    if (SQL_SUCCEEDED(rc)) {
+        COdbcEnvironment::SetHandle(env);
+    }
+    return rc;
+}
+
+SQLRETURN CODBCObject::SqlAllocConnect()
+{
+    return SQLAllocHandle(SQL_HANDLE_DBC, COdbcEnvironment::Handle(), &m_hdbc);
+}
+
+SQLRETURN CODBCObject::SqlAllocStmt()
+{
+    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &m_hstmt);
+    if (SQL_SUCCEEDED(rc) && IsSQLServer() && !SQL_SUCCEEDED(SqlSetStmtOption(kSsRegionalize, 0))) {
+        QString dropped;
+        GetErrorText(dropped);
+    }
+    return rc;
+}
+
+SQLRETURN CODBCObject::SqlError(SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCHAR* message,
+                                SQLSMALLINT messageMax, SQLSMALLINT* messageLength)
+{
+    return SQLErrorW(COdbcEnvironment::Handle(), m_hdbc, m_hstmt, state, nativeError, message,
+                     messageMax, messageLength);
+}
+
+SQLRETURN CODBCObject::SqlConnect(const QString& dataSource, const QString& user,
+                                  const QString& password)
+{
+    return SQLConnectW(m_hdbc, In(dataSource), SQL_NTS, In(user), SQL_NTS, In(password), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlDriverConnect(SQLHWND window, const QString& connectString,
+                                        SQLWCHAR* completed, SQLSMALLINT completedMax,
+                                        SQLSMALLINT* completedLength, SQLUSMALLINT completion)
+{
+    return SQLDriverConnectW(m_hdbc, window, In(connectString),
+                             static_cast<SQLSMALLINT>(connectString.size()), completed,
+                             completedMax, completedLength, completion);
+}
+
+SQLRETURN CODBCObject::SqlSetConnectAttr(SQLINTEGER attribute, SQLULEN value)
+{
+    return SQLSetConnectAttrW(m_hdbc, attribute, IntegerValue(value), 0);
+}
+
+SQLRETURN CODBCObject::SqlSetConnectAttrText(SQLINTEGER attribute, const QString& value)
+{
+    return SQLSetConnectAttrW(m_hdbc, attribute, In(value), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlGetConnectOption(SQLUSMALLINT option, SQLPOINTER value)
+{
+    return SQLGetConnectOptionW(m_hdbc, option, value);
+}
+
+SQLRETURN CODBCObject::SqlSetStmtOption(SQLUSMALLINT option, SQLULEN value)
+{
+    return SQLSetStmtOption(m_hstmt, option, value);
+}
+
+SQLRETURN CODBCObject::SqlGetStmtOption(SQLUSMALLINT option, SQLPOINTER value)
+{
+    return SQLGetStmtOption(m_hstmt, option, value);
+}
+
+SQLRETURN CODBCObject::SqlGetFunctions(SQLUSMALLINT function, SQLUSMALLINT* supported)
+{
+    return SQLGetFunctions(m_hdbc, function, supported);
+}
+
+SQLRETURN CODBCObject::SqlDataSources(SQLUSMALLINT direction, SQLWCHAR* name, SQLSMALLINT nameMax,
+                                      SQLSMALLINT* nameLength, SQLWCHAR* description,
+                                      SQLSMALLINT descriptionMax, SQLSMALLINT* descriptionLength)
+{
+    return SQLDataSourcesW(COdbcEnvironment::Handle(), direction, name, nameMax, nameLength,
+                           description, descriptionMax, descriptionLength);
+}
+
+SQLRETURN CODBCObject::SqlTables(const QString& catalog, const QString& schema,
+                                 const QString& table, const QString& tableType)
+{
+    return SQLTablesW(m_hstmt, Optional(catalog), SQL_NTS, Optional(schema), SQL_NTS,
+                      Optional(table), SQL_NTS, Optional(tableType), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlTablePrivileges(const QString& catalog, const QString& schema,
+                                          const QString& table)
+{
+    return SQLTablePrivilegesW(m_hstmt, Optional(catalog), SQL_NTS, Optional(schema), SQL_NTS,
+                               Optional(table), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlColumns(const QString& catalog, const QString& schema,
+                                  const QString& table, const QString& column)
+{
+    return SQLColumnsW(m_hstmt, Optional(catalog), SQL_NTS, Optional(schema), SQL_NTS,
+                       Optional(table), SQL_NTS, Optional(column), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlStatistics(const QString& catalog, const QString& schema,
+                                     const QString& table, SQLUSMALLINT unique,
+                                     SQLUSMALLINT reserved)
+{
+    return SQLStatisticsW(m_hstmt, Optional(catalog), SQL_NTS, Optional(schema), SQL_NTS,
+                          Optional(table), SQL_NTS, unique, reserved);
+}
+
+SQLRETURN CODBCObject::SqlPrimaryKeys(const QString& catalog, const QString& schema,
+                                      const QString& table)
+{
+    return SQLPrimaryKeysW(m_hstmt, Optional(catalog), SQL_NTS, Optional(schema), SQL_NTS,
+                           Optional(table), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlForeignKeys(const QString& pkCatalog, const QString& pkSchema,
+                                      const QString& pkTable, const QString& fkCatalog,
+                                      const QString& fkSchema, const QString& fkTable)
+{
+    return SQLForeignKeysW(m_hstmt, Optional(pkCatalog), SQL_NTS, Optional(pkSchema), SQL_NTS,
+                           Optional(pkTable), SQL_NTS, Optional(fkCatalog), SQL_NTS,
+                           Optional(fkSchema), SQL_NTS, Optional(fkTable), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::GetInfoString(SQLUSMALLINT infoType, QString& value)
+{
+    // 1024 bytes of room, but only 512 announced: at most 255 characters.
+    SQLWCHAR buffer[512] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SqlGetInfo(infoType, buffer, 512, &length);
+    if (SQL_SUCCEEDED(rc)) {
+        buffer[511] = 0;
+        value = odbc::FromBuffer(buffer);
+    } else {
+        value.clear();
+    }
+    return rc;
+}
+
+SQLRETURN CODBCObject::SqlGetInfo(SQLUSMALLINT infoType, SQLPOINTER value, SQLSMALLINT valueMax,
+                                  SQLSMALLINT* valueLength)
+{
+    return SQLGetInfoW(m_hdbc, infoType, value, valueMax, valueLength);
+}
+
+SQLRETURN CODBCObject::SqlParamData(SQLPOINTER* value)
+{
+    return SQLParamData(m_hstmt, value);
+}
+
+SQLRETURN CODBCObject::SqlBindParameter(SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
+                                        SQLSMALLINT sqlType, SQLULEN columnSize,
+                                        SQLSMALLINT decimalDigits, SQLPOINTER value,
+                                        SQLLEN bufferLength, SQLLEN* indicator)
+{
+    return SQLBindParameter(m_hstmt, number, ioType, cType, sqlType, columnSize, decimalDigits,
+                            value, bufferLength, indicator);
+}
+
+SQLRETURN CODBCObject::SqlPutData(SQLPOINTER data, SQLLEN length)
+{
+    return SQLPutData(m_hstmt, data, length);
+}
+
+SQLRETURN CODBCObject::SqlPrepare(const QString& text)
+{
+    return SQLPrepareW(m_hstmt, In(text), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlExecute()
+{
+    return SQLExecute(m_hstmt);
+}
+
+SQLRETURN CODBCObject::SqlExecDirect(const QString& text)
+{
+    return SQLExecDirectW(m_hstmt, In(text), SQL_NTS);
+}
+
+SQLRETURN CODBCObject::SqlTransact(SQLUSMALLINT completion)
+{
+    return SQLTransact(COdbcEnvironment::Handle(), m_hdbc, completion);
+}
+
+SQLRETURN CODBCObject::SqlNumResultCols(SQLSMALLINT* count)
+{
+    return SQLNumResultCols(m_hstmt, count);
+}
+
+SQLRETURN CODBCObject::SqlNumParams(SQLSMALLINT* count)
+{
+    return SQLNumParams(m_hstmt, count);
+}
+
+SQLRETURN CODBCObject::SqlDescribeCol(SQLUSMALLINT column, SQLWCHAR* name, SQLSMALLINT nameMax,
+                                      SQLSMALLINT* nameLength, SQLSMALLINT* sqlType,
+                                      SQLULEN* columnSize, SQLSMALLINT* decimalDigits,
+                                      SQLSMALLINT* nullable)
+{
+    return SQLDescribeColW(m_hstmt, column, name, nameMax, nameLength, sqlType, columnSize,
+                           decimalDigits, nullable);
+}
+
+SQLRETURN CODBCObject::SqlDescribeParam(SQLUSMALLINT number, SQLSMALLINT* sqlType, SQLULEN* size,
+                                        SQLSMALLINT* decimalDigits, SQLSMALLINT* nullable)
+{
+    return SQLDescribeParam(m_hstmt, number, sqlType, size, decimalDigits, nullable);
+}
+
+SQLRETURN CODBCObject::SqlColAttribute(SQLUSMALLINT column, SQLUSMALLINT field,
+                                       SQLPOINTER textValue, SQLSMALLINT textMax,
+                                       SQLSMALLINT* textLength, SQLLEN* numericValue)
+{
+    return SQLColAttributeW(m_hstmt, column, field, textValue, textMax, textLength, numericValue);
+}
+
+SQLRETURN CODBCObject::SqlBindCol(SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER buffer,
+                                  SQLLEN bufferLength, SQLLEN* indicator)
+{
+    return SQLBindCol(m_hstmt, column, cType, buffer, bufferLength, indicator);
+}
+
+SQLRETURN CODBCObject::SqlFetch()
+{
+    return SQLFetch(m_hstmt);
+}
+
+SQLRETURN CODBCObject::SqlExtendedFetch(SQLUSMALLINT orientation, SQLLEN offset, SQLULEN* rowCount,
+                                        SQLUSMALLINT* rowStatus)
+{
+    return SQLExtendedFetch(m_hstmt, orientation, offset, rowCount, rowStatus);
+}
+
+SQLRETURN CODBCObject::SqlGetData(SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER buffer,
+                                  SQLLEN bufferLength, SQLLEN* indicator)
+{
+    return SQLGetData(m_hstmt, column, cType, buffer, bufferLength, indicator);
+}
+
+SQLRETURN CODBCObject::SqlRowCount(SQLLEN* count)
+{
+    return SQLRowCount(m_hstmt, count);
+}
+
+SQLRETURN CODBCObject::SqlMoreResults()
+{
+    return SQLMoreResults(m_hstmt);
+}
+
+SQLRETURN CODBCObject::SqlCancel()
+{
+    return SQLCancel(m_hstmt);
+}
+
+SQLRETURN CODBCObject::SqlDisconnect()
+{
+    return SQLDisconnect(m_hdbc);
+}
+
+SQLRETURN CODBCObject::SqlFreeStmt(SQLUSMALLINT option)
+{
+    if (option != SQL_DROP) {
+        return SQLFreeStmt(m_hstmt, option);
+    }
+    const SQLRETURN rc = SQLFreeHandle(SQL_HANDLE_STMT, m_hstmt);
+    m_hstmt = SQL_NULL_HSTMT;
+    return rc;
+}
+
+SQLRETURN CODBCObject::SqlCloseCursor()
+{
+    return SQLCloseCursor(m_hstmt);
+}
+
+SQLRETURN CODBCObject::SqlFreeConnect()
+{
+    const SQLRETURN rc = SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
+    if (SQL_SUCCEEDED(rc)) {
+        m_hdbc = SQL_NULL_HDBC;
+    }
+    return rc;
+}
+
+SQLRETURN CODBCObject::SqlFreeEnv()
+{
+    std::lock_guard guard(COdbcEnvironment::Lock());
+    const SQLRETURN rc = SQLFreeHandle(SQL_HANDLE_ENV, COdbcEnvironment::Handle());
+    if (SQL_SUCCEEDED(rc)) {
+        COdbcEnvironment::SetHandle(SQL_NULL_HENV);
+    }
+    return rc;
+}

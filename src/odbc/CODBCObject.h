@@ -1,0 +1,184 @@
+#pragma once
+
+#include "CSQLObject.h"
+
+#include <QString>
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+// One ODBC connection handle and one statement handle over the process-wide
+// environment. Every ODBC call of the program goes through one of the virtual
+// Sql* wrappers below, and every return code through CheckReturn, so that a
+// subclass can watch or replace any call. ODBC outcomes are never thrown: an
+// operation answers true/false (or a count, -1 on failure) and leaves the
+// status code in the object; the diagnostic text is read afterwards.
+//
+// An object is used by one thread at a time.
+class CODBCObject : public CSQLObject
+{
+public:
+    CODBCObject();
+    ~CODBCObject() override;
+
+    // Where connect errors go when a caller asks for them to be shown; the
+    // application installs a message box, headless programs leave it unset.
+    using ErrorDisplay = void (*)(const QString& text);
+    static void SetErrorDisplay(ErrorDisplay display);
+
+    // --- connection ------------------------------------------------------
+    virtual bool AllocEnvironment();
+    virtual bool AllocConnection();
+    // Connects with the completed "DSN=...;UID=...;PWD=..." string and never
+    // prompts. On failure the diagnostic text goes to `errorText` when given.
+    virtual bool ConnectNoPrompt(const QString& dataSource, const QString& user,
+                                 const QString& password, const QString& catalog = {},
+                                 int timeOut = 30, bool showErrors = false,
+                                 QString* errorText = nullptr, bool readOnly = false);
+    virtual bool Connect(const QString& dataSource, const QString& user, const QString& password,
+                         const QString& catalog = {}, int timeOut = 30, bool showErrors = false,
+                         QString* errorText = nullptr);
+    virtual bool ConnectWithString(const QString& connectString, int timeOut = 30,
+                                   bool showErrors = false, QString* errorText = nullptr);
+    // Shares `source`'s open connection; the last of the two to disconnect
+    // really disconnects.
+    virtual bool Clone(CODBCObject& source);
+    virtual bool Disconnect();
+    virtual int IsConnected() const { return m_hdbc != SQL_NULL_HDBC; }
+
+    virtual QString BuildConnectString(const QString& dataSource, const QString& user,
+                                       const QString& password, bool useFileDsn = false);
+    virtual bool ApplyDriverOptions(const QString& dataSource, QString& connectString);
+    virtual bool AfterConnect(const QString& dataSource);
+    virtual bool SetCatalog(const QString& name);
+
+    // Lists the driver manager's data sources: SQL_FETCH_FIRST, then
+    // SQL_FETCH_NEXT until it answers false.
+    virtual bool GetDataSource(SQLUSMALLINT direction, QString& name,
+                               QString* description = nullptr);
+    virtual SQLRETURN BrowseConnect(const QString& input, QString& output);
+    virtual QString GetDriverName();
+    virtual QString GetDataSourceName();
+    bool IsSQLServer() const;
+    bool IsMySQL() const;
+
+    // --- statement set-up --------------------------------------------------
+    virtual bool PrepareStatement();
+    virtual bool Close();
+    virtual bool SetAsyncMode(bool on);
+    virtual void UnbindColumns();
+    virtual void ResetParameters();
+
+    // --- return codes and diagnostics --------------------------------------
+    // Judges `rc` into the status code; true for SQL_SUCCESS(_WITH_INFO).
+    virtual bool CheckReturn(SQLRETURN rc, bool report = true);
+    // All diagnostic records of the handles, one "SQLSTATE message" line each,
+    // joined by CR LF. False with an empty text when there is none.
+    virtual bool GetErrorText(QString& text, SQLINTEGER* nativeError = nullptr, bool strip = false);
+
+    const QString& GetDbmsName() const { return m_dbmsName; }
+    const QString& GetDataSourceField() const { return m_dataSource; }
+    const QString& GetConnectString() const { return m_connectString; }
+    SQLHDBC GetHdbc() const { return m_hdbc; }
+    SQLHSTMT GetHstmt() const { return m_hstmt; }
+    int GetOdbcVersion() const { return m_odbcVersion; }
+    void SetOdbcVersion(int version) { m_odbcVersion = version; }
+
+    // --- ODBC call wrappers: each passes its arguments to one ODBC function --
+    virtual SQLRETURN SqlAllocEnv();
+    virtual SQLRETURN SqlAllocConnect();
+    virtual SQLRETURN SqlAllocStmt();
+    virtual SQLRETURN SqlError(SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCHAR* message,
+                               SQLSMALLINT messageMax, SQLSMALLINT* messageLength);
+    virtual SQLRETURN SqlConnect(const QString& dataSource, const QString& user,
+                                 const QString& password);
+    virtual SQLRETURN SqlDriverConnect(SQLHWND window, const QString& connectString,
+                                       SQLWCHAR* completed, SQLSMALLINT completedMax,
+                                       SQLSMALLINT* completedLength, SQLUSMALLINT completion);
+    virtual SQLRETURN SqlSetConnectAttr(SQLINTEGER attribute, SQLULEN value);
+    virtual SQLRETURN SqlSetConnectAttrText(SQLINTEGER attribute, const QString& value);
+    virtual SQLRETURN SqlGetConnectOption(SQLUSMALLINT option, SQLPOINTER value);
+    virtual SQLRETURN SqlSetStmtOption(SQLUSMALLINT option, SQLULEN value);
+    virtual SQLRETURN SqlGetStmtOption(SQLUSMALLINT option, SQLPOINTER value);
+    virtual SQLRETURN SqlGetFunctions(SQLUSMALLINT function, SQLUSMALLINT* supported);
+    virtual SQLRETURN SqlDataSources(SQLUSMALLINT direction, SQLWCHAR* name, SQLSMALLINT nameMax,
+                                     SQLSMALLINT* nameLength, SQLWCHAR* description,
+                                     SQLSMALLINT descriptionMax, SQLSMALLINT* descriptionLength);
+    // Catalog calls: a null QString passes a null pointer, an empty one "".
+    virtual SQLRETURN SqlTables(const QString& catalog, const QString& schema, const QString& table,
+                                const QString& tableType);
+    virtual SQLRETURN SqlTablePrivileges(const QString& catalog, const QString& schema,
+                                         const QString& table);
+    virtual SQLRETURN SqlColumns(const QString& catalog, const QString& schema,
+                                 const QString& table, const QString& column);
+    virtual SQLRETURN SqlStatistics(const QString& catalog, const QString& schema,
+                                    const QString& table, SQLUSMALLINT unique,
+                                    SQLUSMALLINT reserved);
+    virtual SQLRETURN SqlPrimaryKeys(const QString& catalog, const QString& schema,
+                                     const QString& table);
+    virtual SQLRETURN SqlForeignKeys(const QString& pkCatalog, const QString& pkSchema,
+                                     const QString& pkTable, const QString& fkCatalog,
+                                     const QString& fkSchema, const QString& fkTable);
+    // SQL_DBMS_NAME and the like as text (at most 255 characters); emptied on failure.
+    virtual SQLRETURN GetInfoString(SQLUSMALLINT infoType, QString& value);
+    virtual SQLRETURN SqlGetInfo(SQLUSMALLINT infoType, SQLPOINTER value, SQLSMALLINT valueMax,
+                                 SQLSMALLINT* valueLength);
+    virtual SQLRETURN SqlParamData(SQLPOINTER* value);
+    virtual SQLRETURN SqlBindParameter(SQLUSMALLINT number, SQLSMALLINT ioType, SQLSMALLINT cType,
+                                       SQLSMALLINT sqlType, SQLULEN columnSize,
+                                       SQLSMALLINT decimalDigits, SQLPOINTER value,
+                                       SQLLEN bufferLength, SQLLEN* indicator);
+    virtual SQLRETURN SqlPutData(SQLPOINTER data, SQLLEN length);
+    virtual SQLRETURN SqlPrepare(const QString& text);
+    virtual SQLRETURN SqlExecute();
+    virtual SQLRETURN SqlExecDirect(const QString& text);
+    virtual SQLRETURN SqlTransact(SQLUSMALLINT completion);
+    virtual SQLRETURN SqlNumResultCols(SQLSMALLINT* count);
+    virtual SQLRETURN SqlNumParams(SQLSMALLINT* count);
+    virtual SQLRETURN SqlDescribeCol(SQLUSMALLINT column, SQLWCHAR* name, SQLSMALLINT nameMax,
+                                     SQLSMALLINT* nameLength, SQLSMALLINT* sqlType,
+                                     SQLULEN* columnSize, SQLSMALLINT* decimalDigits,
+                                     SQLSMALLINT* nullable);
+    virtual SQLRETURN SqlDescribeParam(SQLUSMALLINT number, SQLSMALLINT* sqlType, SQLULEN* size,
+                                       SQLSMALLINT* decimalDigits, SQLSMALLINT* nullable);
+    virtual SQLRETURN SqlColAttribute(SQLUSMALLINT column, SQLUSMALLINT field, SQLPOINTER textValue,
+                                      SQLSMALLINT textMax, SQLSMALLINT* textLength,
+                                      SQLLEN* numericValue);
+    virtual SQLRETURN SqlBindCol(SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER buffer,
+                                 SQLLEN bufferLength, SQLLEN* indicator);
+    virtual SQLRETURN SqlFetch();
+    virtual SQLRETURN SqlExtendedFetch(SQLUSMALLINT orientation, SQLLEN offset, SQLULEN* rowCount,
+                                       SQLUSMALLINT* rowStatus);
+    virtual SQLRETURN SqlGetData(SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER buffer,
+                                 SQLLEN bufferLength, SQLLEN* indicator);
+    virtual SQLRETURN SqlRowCount(SQLLEN* count);
+    virtual SQLRETURN SqlMoreResults();
+    virtual SQLRETURN SqlCancel();
+    virtual SQLRETURN SqlDisconnect();
+    // SQL_DROP frees the handle and forgets it; other options call SQLFreeStmt.
+    virtual SQLRETURN SqlFreeStmt(SQLUSMALLINT option);
+    virtual SQLRETURN SqlCloseCursor();
+    virtual SQLRETURN SqlFreeConnect();
+    virtual SQLRETURN SqlFreeEnv();
+
+protected:
+    // The connect steps shared by the three connect operations.
+    void SetTimeouts(int timeOut, int loginTimes);
+    SQLRETURN DriverConnect(const QString& connectString, SQLUSMALLINT completion,
+                            QString& completed);
+    void TakeConnection(const QString& user, const QString& completed);
+    void ReportError(bool showErrors, QString* errorText);
+    void ReleaseShare();
+
+    int m_unused = 0;
+    int m_odbcVersion = SQL_OV_ODBC2;
+    int m_progressEnabled = 1;
+    SQLHDBC m_hdbc = SQL_NULL_HDBC;
+    SQLHSTMT m_hstmt = SQL_NULL_HSTMT;
+    SQLLEN m_currentRow = -1;
+    short m_currentRowCompanion = -1;
+    QString m_dbmsName;
+    QString m_dataSource;
+    QString m_connectString;
+};

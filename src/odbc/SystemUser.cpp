@@ -1,0 +1,23 @@
+#include "SystemUser.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace odbc {
+
+QString LoggedOnUserName()
+{
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_name) {
+        return QString::fromLocal8Bit(found->pw_name);
+    }
+    return qEnvironmentVariable("USER");
+}
+
+} // namespace odbc

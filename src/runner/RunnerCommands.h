@@ -1,0 +1,35 @@
+#pragma once
+
+#include "RunnerCommandLine.h"
+
+#include <cstdio>
+
+// Exit codes of tessella-run.
+enum RunnerExit : int
+{
+    ExitOk = 0,
+    ExitDatabaseError = 1,
+    ExitUsageOrFileError = 2,
+};
+
+// Carries out a parsed command, writing results to `out` and messages to `err`
+// (UTF-8), and returns the exit code.
+class CRunnerCommands
+{
+public:
+    CRunnerCommands(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
+
+    int Execute(const CRunnerCommandLine& commandLine);
+
+private:
+    int PrintDocument(const QString& file);
+    int SaveAs(const QString& file, const QString& outputFile);
+    int Connect(const CRunnerCommandLine& commandLine);
+
+    void Write(const QString& text);
+    // One line on the error stream; line breaks inside become blanks.
+    void Complain(const QString& message);
+
+    std::FILE* m_out;
+    std::FILE* m_err;
+};

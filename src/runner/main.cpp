@@ -1,0 +1,25 @@
+// tessella-run: the workbench's document and connection machinery without a window.
+
+#include "LocaleSetup.h"
+#include "RunnerCommandLine.h"
+#include "RunnerCommands.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    odbc::EnsureUtf8Locale();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("MarrowindTeam"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessella"));
+
+    CRunnerCommandLine commandLine;
+    if (!commandLine.Parse(QCoreApplication::arguments().mid(1))) {
+        std::fprintf(stderr, "tessella-run: %s\n%s", commandLine.Error().toUtf8().constData(),
+                     CRunnerCommandLine::Usage().toUtf8().constData());
+        return ExitUsageOrFileError;
+    }
+    return CRunnerCommands(stdout, stderr).Execute(commandLine);
+}
