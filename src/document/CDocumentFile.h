@@ -1,0 +1,39 @@
+#pragma once
+
+#include "CConnectionDataArray.h"
+
+#include <QString>
+
+// What a query document file holds.
+struct CDocumentContent
+{
+    CConnectionDataArray connections;
+    QString sqlText;
+};
+
+// Reads and writes query documents. The file's name alone chooses its shape: a full document
+// (connections, then the SQL text) or bare SQL text.
+class CDocumentFile
+{
+public:
+    // ".TSL" anywhere in the upper-cased last path component (extension included): a full
+    // document; else bare SQL text.
+    static bool IsDocumentName(const QString& path);
+
+    // On success replaces `content` with what the file holds (bare text gives no connections).
+    // On failure returns false, leaves `content` untouched and puts the user message in
+    // `errorText`.
+    static bool Load(const QString& path, CDocumentContent& content, QString& errorText);
+
+    // Writes through a temporary file beside the target, so a failed save leaves the old file
+    // as it was. A file that holds a password is made readable and writable by its owner only;
+    // otherwise an existing file keeps its permissions. On failure returns false and puts the
+    // user message in `errorText`.
+    static bool Save(const QString& path, const CDocumentContent& content, QString& errorText);
+
+    // The file's bytes for `content` as `path` would get them; Save writes exactly these.
+    static QByteArray Encode(const QString& path, const CDocumentContent& content);
+    // Parses file bytes as Load does, without touching the disk. Throws CArchiveException when a
+    // full document is malformed.
+    static CDocumentContent Decode(const QString& path, const QByteArray& bytes);
+};
