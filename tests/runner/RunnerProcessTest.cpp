@@ -16,7 +16,7 @@ struct Outcome
     QString err;
 };
 
-Outcome Run(const QStringList& args)
+Outcome RunTool(const QStringList& args)
 {
     QProcess process;
     process.start(QStringLiteral(TESSELLA_RUN_BINARY), args);
@@ -53,7 +53,7 @@ TEST(RunnerProcess, PrintsADocumentsConnectionsAndText)
     QString error;
     ASSERT_TRUE(CDocumentFile::Save(path, SampleDocument(), error)) << error.toStdString();
 
-    const Outcome outcome = Run({u"--print-document"_qs, path});
+    const Outcome outcome = RunTool({u"--print-document"_qs, path});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_EQ(outcome.out, u"Ünïcode DSN\tanna\tpw\t1\t30\t1\n"
                            u"Other\t\t\t0\t5\t0\n"
@@ -69,7 +69,7 @@ TEST(RunnerProcess, SaveAsConvertsBetweenTheTwoShapes)
     QString error;
     ASSERT_TRUE(CDocumentFile::Save(document, SampleDocument(), error));
 
-    EXPECT_EQ(Run({u"--save-as"_qs, bare, document}).exitCode, 0);
+    EXPECT_EQ(RunTool({u"--save-as"_qs, bare, document}).exitCode, 0);
     CDocumentContent loaded;
     ASSERT_TRUE(CDocumentFile::Load(bare, loaded, error));
     EXPECT_TRUE(loaded.connections.isEmpty());
@@ -85,27 +85,27 @@ TEST(RunnerProcess, FileErrorsExitWithTwoAndOneLine)
     file.write("\x05\x00\x00\x00\xff", 5);
     file.close();
 
-    Outcome outcome = Run({u"--print-document"_qs, broken});
+    Outcome outcome = RunTool({u"--print-document"_qs, broken});
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_EQ(outcome.err, u"Unexpected file format.\n"_qs);
     EXPECT_TRUE(outcome.out.isEmpty());
 
-    outcome = Run({u"--print-document"_qs, dir.filePath(u"missing.tsl"_qs)});
+    outcome = RunTool({u"--print-document"_qs, dir.filePath(u"missing.tsl"_qs)});
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_TRUE(outcome.err.contains(u"Cannot find this file."_qs)) << outcome.err.toStdString();
     EXPECT_EQ(outcome.err.count(u'\n'), 1);
 
-    EXPECT_EQ(Run({u"--no-such-option"_qs}).exitCode, 2);
+    EXPECT_EQ(RunTool({u"--no-such-option"_qs}).exitCode, 2);
 }
 
 TEST(RunnerProcess, ConnectReportsTheServerOrItsError)
 {
     SqliteDataSource source;
-    Outcome outcome = Run({u"--connect"_qs, source.Name(), u"--user"_qs, u"tester"_qs});
+    Outcome outcome = RunTool({u"--connect"_qs, source.Name(), u"--user"_qs, u"tester"_qs});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_EQ(outcome.out, u"DBMS name:\tSQLite\nUser name:\ttester\n"_qs);
 
-    outcome = Run({u"--connect"_qs, u"NoSuchSource"_qs, u"--password"_qs, u"hunter2"_qs});
+    outcome = RunTool({u"--connect"_qs, u"NoSuchSource"_qs, u"--password"_qs, u"hunter2"_qs});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_TRUE(outcome.err.startsWith(u"IM002 "_qs)) << outcome.err.toStdString();
     EXPECT_FALSE(outcome.err.contains(u"hunter2"_qs)) << "the password never shows";
