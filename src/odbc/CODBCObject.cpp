@@ -355,8 +355,7 @@ bool CODBCObject::AfterConnect(const QString& /*dataSource*/)
     }
     if (IsMySQL()) {
         // Backslashes in string literals are data, as in standard SQL.
-        if (PrepareStatement() &&
-            !CheckReturn(SqlExecDirect(QStringLiteral("SET sql_mode='NO_BACKSLASH_ESCAPES'")))) {
+        if (!ExecuteSql(QStringLiteral("SET sql_mode='NO_BACKSLASH_ESCAPES'"), false)) {
             GetErrorText(dropped);
         }
     }
@@ -453,6 +452,7 @@ bool CODBCObject::Close()
     }
     UnbindColumns();
     ResetParameters();
+    m_rowStatus.clear();
     m_rowIndex = 0;
     m_currentRow = -1;
     m_currentRowCompanion = -1;
@@ -470,6 +470,7 @@ void CODBCObject::UnbindColumns()
     if (m_hstmt != SQL_NULL_HSTMT) {
         SqlFreeStmt(SQL_UNBIND);
     }
+    m_columns.clear();
 }
 
 void CODBCObject::ResetParameters()
@@ -477,6 +478,7 @@ void CODBCObject::ResetParameters()
     if (m_hstmt != SQL_NULL_HSTMT) {
         SqlFreeStmt(SQL_RESET_PARAMS);
     }
+    m_parameters.clear();
 }
 
 // --- return codes and diagnostics -------------------------------------------

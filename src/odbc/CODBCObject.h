@@ -1,12 +1,34 @@
 #pragma once
 
 #include "CSQLObject.h"
+#include "ColumnInfo.h"
 
 #include <QString>
 
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
+
+#include <memory>
+#include <vector>
+
+// One bound statement parameter.
+struct ParameterInfo
+{
+    SQLUSMALLINT number = 0;
+    int direction = 0; // 0 input, 1 output, 2 input/output
+    int valueType = TypeNone;
+    int parameterType = TypeNone;
+    SQLPOINTER value = nullptr;
+    SQLLEN length = 0;
+    SQLLEN indicator = 0;
+};
+
+// Supplies a long parameter's data in pieces: fills at most `size` bytes of
+// `buffer` and answers how many it wrote, 0 at the end of the value, or a
+// negative number to send NULL instead.
+using ParameterDataCallback = SQLLEN (*)(void* context, SQLUSMALLINT parameter, void* buffer,
+                                         SQLLEN size);
 
 // One ODBC connection handle and one statement handle over the process-wide
 // environment. Every ODBC call of the program goes through one of the virtual
@@ -69,6 +91,68 @@ public:
     virtual bool SetAsyncMode(bool on);
     virtual void UnbindColumns();
     virtual void ResetParameters();
+    // Creates the statement when needed, then limits result sets to `rows`.
+    virtual bool SetMaxRows(SQLULEN rows);
+
+    // --- execution ---------------------------------------------------------
+    // Runs `text` directly; with `describe` the result columns are bound too.
+    virtual bool ExecuteSql(const QString& text, bool describe = true, bool useCursor = false,
+                            int cursorType = 0, ParameterDataCallback callback = nullptr,
+                            void* context = nullptr);
+    virtual bool PrepareSql(const QString& text, bool useCursor = false, int cursorType = 0);
+    virtual bool ExecutePrepared(bool describe = true, ParameterDataCallback callback = nullptr,
+                                 void* context = nullptr);
+    // "{?=call procedure}" with the return value bound to `returnValue`.
+    virtual bool CallProcedure(const QString& procedure, SQLINTEGER* returnValue,
+                               bool useCursor = false, int cursorType = 0);
+    virtual bool BindParameter(SQLUSMALLINT number, int valueType, int parameterType,
+                               SQLPOINTER value, SQLLEN length, int direction = 0,
+                               bool useDefault = false);
+    virtual SQLRETURN SendParameterData(ParameterDataCallback callback, void* context);
+    // Runs asynchronously, asking ShouldAbortExecution while the driver works.
+    virtual bool ExecuteWithProgress(const QString& text, bool describe = true,
+                                     ParameterDataCallback callback = nullptr,
+                                     void* context = nullptr);
+    // Nonzero asks ExecuteWithProgress to cancel the statement.
+    virtual int ShouldAbortExecution() { return 0; }
+
+    virtual bool BeginTransaction();
+    virtual bool CommitTransaction();
+    virtual bool RollbackTransaction();
+    virtual bool IsTransactionOpen();
+    // Both the driver manager's and the driver's ODBC versions are at least 2.00.
+    virtual bool CheckVersions(QString& driverVersion, QString& managerVersion,
+                               QString& requiredVersion);
+    // 1 when the statement's records are only warnings, -1 at the first real error.
+    virtual int HasErrorRecords();
+
+    // --- result columns and rows -----------------------------------------------
+    virtual int GetColumnCount();
+    virtual SQLLEN GetRowCount();
+    virtual int GetParameterCount();
+    virtual bool DescribeColumn(int number, ColumnInfo& column);
+    virtual bool DescribeColumns();
+    virtual bool BindColumn(ColumnInfo& column);
+    virtual bool FetchFirst();
+    virtual bool FetchNext();
+    virtual bool ExtendedFetch(SQLUSMALLINT orientation);
+    virtual bool SetCursorType(int cursorKind);
+    // Appends the current row: values joined by tabs, NULL empty, tabs inside
+    // values made blanks, unbound (binary) columns "[Binary data]".
+    virtual void FormatRow(QString& text);
+    virtual bool MoreResults();
+    virtual SQLLEN GetCurrentRow() const { return m_currentRow; }
+    // 1: the statement's row number plus the rowset index; 2: plus the current row - 1.
+    virtual SQLLEN GetRowNumber(int kind = 0);
+    // Reads one value as text: from its bound element, or piecewise for a long column.
+    virtual bool GetValueText(int column, QString& text);
+
+    const std::vector<std::unique_ptr<ColumnInfo>>& Columns() const { return m_columns; }
+
+    // The widest element bound for one value, in characters. Drivers report
+    // display sizes of up to 2^32-1 for unbounded types; longer values arrive
+    // cut, with the driver's truncation warning.
+    static constexpr SQLLEN kMaxElementChars = 8192;
 
     // --- return codes and diagnostics --------------------------------------
     // Judges `rc` into the status code; true for SQL_SUCCESS(_WITH_INFO).
@@ -155,6 +239,9 @@ public:
     virtual SQLRETURN SqlRowCount(SQLLEN* count);
     virtual SQLRETURN SqlMoreResults();
     virtual SQLRETURN SqlCancel();
+    virtual SQLRETURN SqlGetDiagRec(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record,
+                                    SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCHAR* message,
+                                    SQLSMALLINT messageMax, SQLSMALLINT* messageLength);
     virtual SQLRETURN SqlDisconnect();
     // SQL_DROP frees the handle and forgets it; other options call SQLFreeStmt.
     virtual SQLRETURN SqlFreeStmt(SQLUSMALLINT option);
@@ -170,6 +257,11 @@ protected:
     void TakeConnection(const QString& user, const QString& completed);
     void ReportError(bool showErrors, QString* errorText);
     void ReleaseShare();
+    SQLRETURN ExecuteNeedDataLoop(SQLRETURN rc, ParameterDataCallback callback, void* context);
+    SQLRETURN RepeatUntilCancelled(const QString& text);
+    bool ReadAutocommit(SQLULEN& value);
+    bool EndTransaction(SQLUSMALLINT completion);
+    bool ReadLongValue(ColumnInfo& column, QString& text);
 
     int m_unused = 0;
     int m_odbcVersion = SQL_OV_ODBC2;
@@ -178,6 +270,10 @@ protected:
     SQLHSTMT m_hstmt = SQL_NULL_HSTMT;
     SQLLEN m_currentRow = -1;
     short m_currentRowCompanion = -1;
+    std::vector<std::unique_ptr<ColumnInfo>> m_columns;
+    std::vector<std::unique_ptr<ParameterInfo>> m_parameters;
+    std::vector<SQLUSMALLINT> m_rowStatus;
+    SQLULEN m_rowsFetched = 0;
     QString m_dbmsName;
     QString m_dataSource;
     QString m_connectString;

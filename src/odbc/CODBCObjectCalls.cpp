@@ -325,3 +325,11 @@ SQLRETURN CODBCObject::SqlFreeEnv()
     }
     return rc;
 }
+
+SQLRETURN CODBCObject::SqlGetDiagRec(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record,
+                                     SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCHAR* message,
+                                     SQLSMALLINT messageMax, SQLSMALLINT* messageLength)
+{
+    return SQLGetDiagRecW(handleType, handle, record, state, nativeError, message, messageMax,
+                          messageLength);
+}

@@ -1,0 +1,155 @@
+#include "CThreadODBC.h"
+
+#include "COdbcEnvironment.h"
+#include "CThreadOdbcOwner.h"
+
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+CThreadODBC::CThreadODBC(CThreadOdbcOwner* owner) : m_ownerThread(owner)
+{
+    // Query threads want ODBC 3 behaviour; whoever allocates the shared
+    // environment first decides its version.
+    if (COdbcEnvironment::Handle() != SQL_NULL_HENV) {
+        return;
+    }
+    std::lock_guard guard(COdbcEnvironment::Lock());
+    if (COdbcEnvironment::Handle() != SQL_NULL_HENV) {
+        return;
+    }
+    if (CheckReturn(SqlAllocEnv())) {
+        CheckReturn(SQLSetEnvAttr(COdbcEnvironment::Handle(), SQL_ATTR_ODBC_VERSION,
+                                  reinterpret_cast<SQLPOINTER>(std::uintptr_t{SQL_OV_ODBC3}), 0));
+    }
+}
+
+bool CThreadODBC::DescribeColumn(int number, ColumnInfo& column)
+{
+    if (!CODBCObject::DescribeColumn(number, column)) {
+        return false;
+    }
+    if (column.valueType == TypeLongText) {
+        column.valueType = TypeText;
+        column.displaySize = kLongTextChars;
+    }
+    return true;
+}
+
+bool CThreadODBC::MoreResults()
+{
+    SQLRETURN rc = SqlMoreResults();
+    while (rc == SQL_STILL_EXECUTING && m_ownerThread) {
+        if (!m_ownerThread->KeepRunningAfter(kPollMilliseconds)) {
+            return false;
+        }
+        rc = SqlMoreResults();
+    }
+    if (rc == SQL_NO_DATA || !CheckReturn(rc)) {
+        return false;
+    }
+    m_currentRow = -1;
+    return true;
+}
+
+bool CThreadODBC::Close()
+{
+    if (m_hstmt != SQL_NULL_HSTMT) {
+        SqlFreeStmt(SQL_CLOSE);
+        m_blockFetch = 0;
+        SqlFreeStmt(SQL_UNBIND);
+        SqlFreeStmt(SQL_RESET_PARAMS);
+    }
+    UnbindColumns();
+    ResetParameters();
+    m_rowStatus.clear();
+    m_rowIndex = 0;
+    m_currentRow = -1;
+    m_currentRowCompanion = -1;
+    return true;
+}
+
+void CThreadODBC::PostErrors()
+{
+    if (m_ownerThread) {
+        m_ownerThread->PostDiagnostics(*this, ElemError);
+    }
+}
+
+bool CThreadODBC::CheckReturn(SQLRETURN rc, bool /*report*/)
+{
+    const bool reportInfo = m_ownerThread && !m_ownerThread->IgnoreInfo();
+    switch (rc) {
+    case SQL_SUCCESS:
+        SetStatus(StatusOk);
+        return true;
+    case SQL_SUCCESS_WITH_INFO:
+        SetStatus(StatusInfo);
+        if (reportInfo) {
+            m_ownerThread->PostDiagnostics(*this, ElemInfo);
+        }
+        return true;
+    case SQL_NO_DATA:
+        if (reportInfo) {
+            m_ownerThread->AddMessage(QStringLiteral("End(No data found)"), 0, ElemInfo);
+        }
+        SetStatus(StatusNoData);
+        return false;
+    case SQL_STILL_EXECUTING:
+        SetStatus(StatusStillExecuting);
+        break;
+    case SQL_ERROR:
+    case SQL_NEED_DATA:
+        SetStatus(StatusError);
+        break;
+    case SQL_INVALID_HANDLE:
+        SetStatus(StatusInvalidHandle);
+        break;
+    default:
+        break;
+    }
+    PostErrors();
+    return false;
+}
+
+bool CThreadODBC::PrepareStatement()
+{
+    m_rowIndex = 0;
+    m_currentRow = -1;
+    m_currentRowCompanion = -1;
+    if (m_hstmt == SQL_NULL_HSTMT && !CheckReturn(SqlAllocStmt())) {
+        return false;
+    }
+    Close();
+    // The run goes on without a time-out when the driver will not take one.
+    const SQLRETURN rc =
+        SqlSetStmtOption(SQL_QUERY_TIMEOUT, static_cast<SQLULEN>(GetQueryTimeout()));
+    if (rc != SQL_SUCCESS && m_ownerThread) {
+        m_ownerThread->AddMessage(QStringLiteral("Can't set query timeout"), 0, ElemError);
+    }
+    SetAsyncMode(false);
+    return true;
+}
+
+bool CThreadODBC::ExecuteCancellable(const QString& batch)
+{
+    SQLRETURN rc = SqlExecDirect(batch);
+    while (rc == SQL_STILL_EXECUTING && m_ownerThread) {
+        if (m_ownerThread->KeepRunningAfter(kPollMilliseconds)) {
+            rc = SqlExecDirect(batch);
+            continue;
+        }
+        // Asked to stop: cancel until the driver gives up the statement.
+        do {
+            SqlCancel();
+            rc = SqlExecDirect(batch);
+            if (rc == SQL_STILL_EXECUTING) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kPollMilliseconds));
+            }
+        } while (rc == SQL_STILL_EXECUTING);
+        Close();
+        CheckReturn(SQL_SUCCESS);
+        return false;
+    }
+    return CheckReturn(rc);
+}
