@@ -81,9 +81,15 @@ CODBCObject::~CODBCObject()
         SQLEndTran(SQL_HANDLE_DBC, m_hdbc, SQL_ROLLBACK);
         SQLDisconnect(m_hdbc);
         SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
-        m_hdbc = SQL_NULL_HDBC;
+        SetHdbc(SQL_NULL_HDBC);
     }
     COdbcEnvironment::ReleaseUser();
+}
+
+void CODBCObject::SetHdbc(SQLHDBC hdbc)
+{
+    m_hdbc = hdbc;
+    m_hdbcHeld.store(hdbc != SQL_NULL_HDBC, std::memory_order_release);
 }
 
 // --- connection ------------------------------------------------------------
@@ -273,7 +279,7 @@ bool CODBCObject::Clone(CODBCObject& source)
     if (!Disconnect()) {
         return false;
     }
-    m_hdbc = source.m_hdbc;
+    SetHdbc(source.m_hdbc);
     m_connectionShare = source.m_connectionShare;
     m_connectionShare->AddUser();
     m_dbmsName = source.m_dbmsName;
@@ -297,7 +303,7 @@ bool CODBCObject::Disconnect()
         m_connectionShare.reset();
     }
     if (!last) {
-        m_hdbc = SQL_NULL_HDBC;
+        SetHdbc(SQL_NULL_HDBC);
         return true;
     }
     if (m_hdbc != SQL_NULL_HDBC) {
@@ -306,7 +312,7 @@ bool CODBCObject::Disconnect()
         }
         CheckReturn(SqlFreeConnect());
     }
-    m_hdbc = SQL_NULL_HDBC;
+    SetHdbc(SQL_NULL_HDBC);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -67,7 +68,9 @@ public:
     // really disconnects.
     virtual bool Clone(CODBCObject& source);
     virtual bool Disconnect();
-    virtual int IsConnected() const { return m_hdbc != SQL_NULL_HDBC; }
+    // Nonzero while a connection handle is held. Safe to ask from another
+    // thread (the connection tree does) while the owning thread works.
+    virtual int IsConnected() const { return m_hdbcHeld.load(std::memory_order_acquire); }
 
     virtual QString BuildConnectString(const QString& dataSource, const QString& user,
                                        const QString& password, bool useFileDsn = false);
@@ -266,7 +269,11 @@ protected:
     int m_unused = 0;
     int m_odbcVersion = SQL_OV_ODBC2;
     int m_progressEnabled = 1;
+    // Assign the connection handle only through SetHdbc, which keeps m_hdbcHeld true.
+    void SetHdbc(SQLHDBC hdbc);
+
     SQLHDBC m_hdbc = SQL_NULL_HDBC;
+    std::atomic<bool> m_hdbcHeld{false};
     SQLHSTMT m_hstmt = SQL_NULL_HSTMT;
     SQLLEN m_currentRow = -1;
     short m_currentRowCompanion = -1;

@@ -39,7 +39,12 @@ SQLRETURN CODBCObject::SqlAllocEnv()
 
 SQLRETURN CODBCObject::SqlAllocConnect()
 {
-    return SQLAllocHandle(SQL_HANDLE_DBC, COdbcEnvironment::Handle(), &m_hdbc);
+    SQLHDBC hdbc = SQL_NULL_HDBC;
+    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, COdbcEnvironment::Handle(), &hdbc);
+    if (SQL_SUCCEEDED(rc)) {
+        SetHdbc(hdbc);
+    }
+    return rc;
 }
 
 SQLRETURN CODBCObject::SqlAllocStmt()
@@ -311,7 +316,7 @@ SQLRETURN CODBCObject::SqlFreeConnect()
 {
     const SQLRETURN rc = SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
     if (SQL_SUCCEEDED(rc)) {
-        m_hdbc = SQL_NULL_HDBC;
+        SetHdbc(SQL_NULL_HDBC);
     }
     return rc;
 }
