@@ -1,0 +1,70 @@
+#include "CResultStore.h"
+
+#include "CPostElemArray.h"
+
+#include <algorithm>
+#include <iterator>
+
+CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
+{
+    const qsizetype countBefore = m_count;
+    qsizetype groupIndex = m_groupIndex.value(batch.m_connectionName, -1);
+    const qsizetype groupStart = groupIndex < 0 ? m_count : GroupEnd(m_groups[size_t(groupIndex)]);
+    if (groupIndex < 0) {
+        groupIndex = OpenGroup(batch.m_connectionName);
+    }
+
+    CElemArray::Elements elements = batch.TakeAll();
+    std::vector<std::unique_ptr<CBufferElem>>& rows = m_groups[size_t(groupIndex)].rows;
+    rows.insert(rows.end(), std::make_move_iterator(elements.begin()),
+                std::make_move_iterator(elements.end()));
+    m_count += qsizetype(elements.size());
+    ShiftGroupsAfter(groupIndex, m_count - countBefore);
+    return {groupStart, qsizetype(elements.size())};
+}
+
+const CBufferElem& CResultStore::At(qsizetype row) const
+{
+    Q_ASSERT(row >= 0 && row < m_count);
+    // The first group starting after `row` follows the one holding it.
+    const auto after = std::upper_bound(m_groups.begin(), m_groups.end(), row,
+                                        [](qsizetype r, const Group& g) { return r < g.start; });
+    const Group& group = *std::prev(after);
+    return *group.rows[size_t(row - group.start)];
+}
+
+qsizetype CResultStore::BlockEnd(const QString& connection) const
+{
+    const qsizetype groupIndex = m_groupIndex.value(connection, -1);
+    return groupIndex < 0 ? -1 : GroupEnd(m_groups[size_t(groupIndex)]);
+}
+
+void CResultStore::Clear()
+{
+    m_groups.clear();
+    m_groupIndex.clear();
+    m_count = 0;
+}
+
+qsizetype CResultStore::GroupEnd(const Group& group)
+{
+    return group.start + qsizetype(group.rows.size());
+}
+
+qsizetype CResultStore::OpenGroup(const QString& connection)
+{
+    const qsizetype groupIndex = qsizetype(m_groups.size());
+    Group& group = m_groups.emplace_back();
+    group.start = m_count;
+    group.rows.push_back(std::make_unique<CBufferElem>(ElemConnection, connection));
+    m_groupIndex.insert(connection, groupIndex);
+    ++m_count;
+    return groupIndex;
+}
+
+void CResultStore::ShiftGroupsAfter(qsizetype groupIndex, qsizetype rows)
+{
+    for (size_t i = size_t(groupIndex) + 1; i < m_groups.size(); ++i) {
+        m_groups[i].start += rows;
+    }
+}

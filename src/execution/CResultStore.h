@@ -1,0 +1,62 @@
+#pragma once
+
+#include "CBufferElem.h"
+
+#include <QHash>
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+#include <vector>
+
+class CPostElemArray;
+
+// The document's result rows, grouped by connection: each connection's rows stay together under
+// one title row (an ElemConnection element holding the connection name), the groups in the order
+// in which each connection's first batch arrived. Rows are numbered across all groups, title rows
+// included. User-interface thread only.
+class CResultStore
+{
+public:
+    // groupStart: the first row that changed, the old end of the batch's group or, for a new
+    // connection, the row of its new title. inserted: the batch's element count, not counting a
+    // new title row (so Count() grew by inserted + 1 for a new connection).
+    struct IntakeResult
+    {
+        qsizetype groupStart;
+        qsizetype inserted;
+    };
+
+    CResultStore() = default;
+    CResultStore(const CResultStore&) = delete;
+    CResultStore& operator=(const CResultStore&) = delete;
+
+    // Moves every element of `batch`, in order, to the end of the group of its m_connectionName
+    // (exact comparison), opening a new group when there is none. The batch is left empty; its
+    // m_handled is the caller's to set.
+    IntakeResult Intake(CPostElemArray& batch);
+
+    qsizetype Count() const { return m_count; }
+    // `row` must be in 0 .. Count() - 1. The reference lives until the next Clear().
+    const CBufferElem& At(qsizetype row) const;
+    // One past the last row of the connection's group; -1 when it has none.
+    qsizetype BlockEnd(const QString& connection) const;
+    // Deletes every element.
+    void Clear();
+
+private:
+    struct Group
+    {
+        qsizetype start = 0;
+        std::vector<std::unique_ptr<CBufferElem>> rows; // title row first
+    };
+
+    static qsizetype GroupEnd(const Group& group);
+    // Index in m_groups of the connection's new group, its title row in place.
+    qsizetype OpenGroup(const QString& connection);
+    void ShiftGroupsAfter(qsizetype groupIndex, qsizetype rows);
+
+    std::vector<Group> m_groups; // ordered by start
+    QHash<QString, qsizetype> m_groupIndex;
+    qsizetype m_count = 0;
+};

@@ -1,0 +1,67 @@
+#include "CElemArray.h"
+#include "CPostElemArray.h"
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(ElemArrayTest, KeepsElementsInOrder)
+{
+    CElemArray array;
+    array.Add(ElemHeader, "id\tname");
+    array.Add(std::make_unique<CBufferElem>(ElemRow, "1\tx"));
+    array.Add(ElemInfo, "End(No data found)");
+
+    ASSERT_EQ(array.size(), 3);
+    EXPECT_EQ(array.At(0).m_kind, ElemHeader);
+    EXPECT_EQ(array.At(1).m_text, "1\tx");
+    EXPECT_EQ(array.At(2).m_kind, ElemInfo);
+}
+
+TEST(ElemArrayTest, NullElementIsNotAdded)
+{
+    CElemArray array;
+    array.Add(std::unique_ptr<CBufferElem>());
+    EXPECT_EQ(array.size(), 0);
+}
+
+TEST(ElemArrayTest, TakeAllHandsOverTheSameElements)
+{
+    CElemArray array;
+    array.Add(ElemRow, "a");
+    array.Add(ElemRow, "b");
+    const CBufferElem* first = &array.At(0);
+    const CBufferElem* second = &array.At(1);
+
+    CElemArray::Elements taken = array.TakeAll();
+
+    EXPECT_EQ(array.size(), 0);
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(taken[0].get(), first);
+    EXPECT_EQ(taken[1].get(), second);
+}
+
+TEST(ElemArrayTest, ArrayStaysUsableAfterTakeAllAndRemoveAll)
+{
+    CElemArray array;
+    array.Add(ElemRow, "a");
+    array.TakeAll();
+    array.Add(ElemRow, "b");
+    ASSERT_EQ(array.size(), 1);
+    EXPECT_EQ(array.At(0).m_text, "b");
+
+    array.RemoveAllElements();
+    EXPECT_EQ(array.size(), 0);
+    array.Add(ElemError, "c");
+    EXPECT_EQ(array.At(0).m_text, "c");
+}
+
+TEST(PostElemArrayTest, StartsUnhandledWithItsConnectionName)
+{
+    CPostElemArray batch("Sales DB", 10);
+    EXPECT_EQ(batch.m_connectionName, "Sales DB");
+    EXPECT_EQ(batch.m_handled.load(), 0);
+    EXPECT_EQ(batch.size(), 0);
+}
