@@ -6,7 +6,7 @@ db="${1:?usage: make-demo-db.sh DATABASE_FILE}"
 tmp="$db.tmp.$$"
 rm -f "$tmp"
 trap 'rm -f "$tmp"' EXIT
-sqlite3 "$tmp" <<'SQL'
+sqlite3 "$tmp" >/dev/null <<'SQL'
 PRAGMA journal_mode = OFF;
 BEGIN;
 CREATE TABLE customers (
@@ -21,7 +21,7 @@ CREATE TABLE products (
     title VARCHAR(80) NOT NULL,
     price REAL NOT NULL,
     description TEXT,
-    picture BLOB
+    picture LONGVARBINARY
 );
 CREATE TABLE orders (
     id INTEGER PRIMARY KEY,

@@ -24,6 +24,7 @@ Description = Tessella demo database (SQLite)
 Driver = $driver
 Database = $db
 Timeout = 2000
+StepAPI = 1
 INI
 odbcinst -i -s -h -f "$template" >/dev/null
 echo "Registered the user data source TessellaDemo"

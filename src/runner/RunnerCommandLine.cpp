@@ -25,12 +25,24 @@ bool CRunnerCommandLine::TakeValue(const QStringList& arguments, qsizetype& inde
     return true;
 }
 
+bool CRunnerCommandLine::ParseTimeOut(const QString& text, int& seconds)
+{
+    bool number = false;
+    seconds = text.toInt(&number);
+    if (!number || seconds < 0) {
+        return Fail(QStringLiteral("--timeout needs a number of seconds."));
+    }
+    return true;
+}
+
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
 {
     QStringList positional;
-    QString timeOutText;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
+        // --user, --password and --timeout belong to the --dsn before them, if any.
+        DataSource* last = dataSources.isEmpty() ? nullptr : &dataSources.last();
+        QString value;
         bool ok = true;
         if (arg == u"--help" || arg == u"-h") {
             ok = SetCommand(Command::Help);
@@ -40,12 +52,24 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             ok = SetCommand(Command::SaveAs) && TakeValue(arguments, i, outputFile);
         } else if (arg == u"--connect") {
             ok = SetCommand(Command::Connect) && TakeValue(arguments, i, dataSource);
+        } else if (arg == u"--dsn") {
+            ok = TakeValue(arguments, i, value);
+            dataSources.append({value, {}, {}, 30});
         } else if (arg == u"--user") {
-            ok = TakeValue(arguments, i, user);
+            ok = TakeValue(arguments, i, last ? last->user : user);
         } else if (arg == u"--password") {
-            ok = TakeValue(arguments, i, password);
+            ok = TakeValue(arguments, i, last ? last->password : password);
         } else if (arg == u"--timeout") {
-            ok = TakeValue(arguments, i, timeOutText);
+            ok = TakeValue(arguments, i, value) &&
+                 ParseTimeOut(value, last ? last->timeOut : timeOut);
+        } else if (arg == u"--separator") {
+            ok = TakeValue(arguments, i, separator);
+        } else if (arg == u"--no-separator") {
+            noSeparator = true;
+        } else if (arg == u"--ignore-info") {
+            ignoreInfo = true;
+        } else if (arg == u"--reconnect") {
+            reconnect = true;
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
             return Fail(QStringLiteral("Unknown option %1.").arg(arg));
         } else {
@@ -55,18 +79,25 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             return false;
         }
     }
-    if (!timeOutText.isNull()) {
-        bool number = false;
-        timeOut = timeOutText.toInt(&number);
-        if (!number || timeOut < 0) {
-            return Fail(QStringLiteral("--timeout needs a number of seconds."));
-        }
+    return Finish(positional);
+}
+
+bool CRunnerCommandLine::Finish(const QStringList& positional)
+{
+    if (m_command == Command::None && !positional.isEmpty()) {
+        m_command = Command::Run;
+    }
+    const bool runOptions =
+        !dataSources.isEmpty() || !separator.isNull() || noSeparator || ignoreInfo || reconnect;
+    if (runOptions && m_command != Command::Run && m_command != Command::Help) {
+        return Fail(QStringLiteral("--dsn, --separator, --no-separator, --ignore-info and "
+                                   "--reconnect go with a document to run."));
     }
     switch (m_command) {
     case Command::Help:
         return true;
     case Command::None:
-        return Fail(QStringLiteral("No command given."));
+        return Fail(QStringLiteral("No document or command given."));
     case Command::PrintDocument:
     case Command::Connect:
         if (!positional.isEmpty()) {
@@ -74,8 +105,9 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
         }
         return true;
     case Command::SaveAs:
+    case Command::Run:
         if (positional.size() != 1) {
-            return Fail(QStringLiteral("--save-as OUT needs exactly one document to load."));
+            return Fail(QStringLiteral("Exactly one document is needed."));
         }
         file = positional.first();
         return true;

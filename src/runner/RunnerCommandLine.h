@@ -13,7 +13,17 @@ public:
         PrintDocument,
         SaveAs,
         Connect,
+        Run,
         Help
+    };
+
+    // A connection given with --dsn.
+    struct DataSource
+    {
+        QString name;
+        QString user;
+        QString password;
+        int timeOut = 30;
     };
 
     // False with Error() set when the arguments (without the program name)
@@ -31,10 +41,19 @@ public:
     QString password;
     int timeOut = 30;
 
+    // Running a document.
+    QList<DataSource> dataSources;
+    QString separator; // --separator; null when not given
+    bool noSeparator = false;
+    bool ignoreInfo = false;
+    bool reconnect = false;
+
 private:
     bool Fail(const QString& message);
     bool SetCommand(Command command);
     bool TakeValue(const QStringList& arguments, qsizetype& index, QString& value);
+    bool ParseTimeOut(const QString& text, int& seconds);
+    bool Finish(const QStringList& positional);
 
     Command m_command = Command::None;
     QString m_error;

@@ -1,6 +1,7 @@
 #include "RunnerCommands.h"
 
 #include "CDocumentFile.h"
+#include "CDocumentRun.h"
 #include "CODBCObject.h"
 
 int CRunnerCommands::Execute(const CRunnerCommandLine& commandLine)
@@ -12,6 +13,8 @@ int CRunnerCommands::Execute(const CRunnerCommandLine& commandLine)
         return SaveAs(commandLine.file, commandLine.outputFile);
     case CRunnerCommandLine::Command::Connect:
         return Connect(commandLine);
+    case CRunnerCommandLine::Command::Run:
+        return CDocumentRun(commandLine, m_out, m_err).Execute();
     case CRunnerCommandLine::Command::Help:
         Write(CRunnerCommandLine::Usage());
         return ExitOk;

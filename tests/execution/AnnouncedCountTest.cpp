@@ -32,13 +32,6 @@ TEST(AnnouncedCountTest, ChangesOnlyWhenRowsPassTheAnnouncedCount)
     EXPECT_EQ(count.Value(), 2101);
 }
 
-TEST(AnnouncedCountTest, ZeroRowsChangeNothing)
-{
-    CAnnouncedCount count;
-    EXPECT_FALSE(count.Grow(0));
-    EXPECT_EQ(count.Value(), 0);
-}
-
 TEST(AnnouncedCountTest, TrimAfterTheRunLowersToTheRealCount)
 {
     CAnnouncedCount count;

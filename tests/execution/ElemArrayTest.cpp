@@ -1,5 +1,4 @@
 #include "CElemArray.h"
-#include "CPostElemArray.h"
 
 #include "QtPrinters.h"
 
@@ -41,27 +40,4 @@ TEST(ElemArrayTest, TakeAllHandsOverTheSameElements)
     ASSERT_EQ(taken.size(), 2u);
     EXPECT_EQ(taken[0].get(), first);
     EXPECT_EQ(taken[1].get(), second);
-}
-
-TEST(ElemArrayTest, ArrayStaysUsableAfterTakeAllAndRemoveAll)
-{
-    CElemArray array;
-    array.Add(ElemRow, "a");
-    array.TakeAll();
-    array.Add(ElemRow, "b");
-    ASSERT_EQ(array.size(), 1);
-    EXPECT_EQ(array.At(0).m_text, "b");
-
-    array.RemoveAllElements();
-    EXPECT_EQ(array.size(), 0);
-    array.Add(ElemError, "c");
-    EXPECT_EQ(array.At(0).m_text, "c");
-}
-
-TEST(PostElemArrayTest, StartsUnhandledWithItsConnectionName)
-{
-    CPostElemArray batch("Sales DB", 10);
-    EXPECT_EQ(batch.m_connectionName, "Sales DB");
-    EXPECT_EQ(batch.m_handled.load(), 0);
-    EXPECT_EQ(batch.size(), 0);
 }

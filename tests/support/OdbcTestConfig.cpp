@@ -101,10 +101,12 @@ SqliteDataSource::SqliteDataSource(const QString& name) : m_name(name)
     if (m_name.isEmpty()) {
         m_name = QStringLiteral("TestSqlite%1").arg(++counter);
     }
-    OdbcTestConfig::Instance().SetDataSource(m_name,
-                                             {{QStringLiteral("Driver"), QStringLiteral("SQLite3")},
-                                              {QStringLiteral("Database"), DatabasePath()},
-                                              {QStringLiteral("Timeout"), QStringLiteral("2000")}});
+    OdbcTestConfig::Instance().SetDataSource(
+        m_name, {{QStringLiteral("Driver"), QStringLiteral("SQLite3")},
+                 {QStringLiteral("Database"), DatabasePath()},
+                 {QStringLiteral("Timeout"), QStringLiteral("2000")},
+                 // Rows one by one, instead of the whole result read first.
+                 {QStringLiteral("StepAPI"), QStringLiteral("1")}});
 }
 
 SqliteDataSource::~SqliteDataSource()

@@ -1,0 +1,188 @@
+#include "CQueryThread.h"
+
+#include "CTessellaDoc.h"
+#include "CThreadODBC.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// Characters reserved per column for a row's text.
+constexpr int kCharsPerColumn = 20;
+
+} // namespace
+
+CQueryThread::CQueryThread(const CConnectionData& entry, const QStringList* batches,
+                           CTessellaDoc* document, bool ignoreInfo)
+    : m_ignoreInfo(ignoreInfo), m_entry(entry), m_batchList(batches), m_document(document)
+{
+    m_connection = m_document->GetSharedConnection(m_entry.m_dataSource);
+    if (m_connection) {
+        m_connection->SetOwnerThread(this);
+    }
+}
+
+CQueryThread::~CQueryThread()
+{
+    StopAndWait();
+    m_pending.reset();
+    FreeHandled(true);
+}
+
+void CQueryThread::OnThreadStart()
+{
+#ifdef __linux__
+    // Lowest priority for this thread alone, so the user interface stays
+    // responsive while rows stream in.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+#endif
+}
+
+int CQueryThread::Work()
+{
+    m_flushAt = 10;
+    std::unique_ptr<CThreadODBC> own;
+    CThreadODBC* connection = m_connection;
+    if (!connection) {
+        own = std::make_unique<CThreadODBC>(this);
+        connection = own.get();
+    }
+    connection->SetConvertValues(0);
+    connection->SetShowProgress(0);
+    if (Connect(*connection)) {
+        connection->SetAsyncMode(false);
+        for (const QString& batch : *m_batchList) {
+            if (!KeepRunning()) {
+                break;
+            }
+            RunBatch(*connection, batch);
+        }
+    }
+    if (own) {
+        const bool wasConnected = own->IsConnected();
+        own->Disconnect();
+        if (wasConnected) {
+            m_document->SetConnectedState(m_entry.m_dataSource, 1);
+        }
+    } else {
+        connection->Close();
+        connection->SetOwnerThread(nullptr);
+    }
+    Flush();
+    return 0;
+}
+
+bool CQueryThread::Connect(CThreadODBC& connection)
+{
+    if (connection.IsConnected()) {
+        return true;
+    }
+    // A failure has been reported as error elements by the connection itself.
+    if (!connection.ConnectNoPrompt(m_entry.m_dataSource, m_entry.m_login, m_entry.m_password, {},
+                                    m_entry.m_timeOut, false, nullptr, false)) {
+        m_failed.store(true, std::memory_order_release);
+        return false;
+    }
+    if (&connection == m_connection) {
+        m_document->NotifyConnectionsChanged();
+    } else {
+        m_document->SetConnectedState(m_entry.m_dataSource, 0);
+    }
+    return true;
+}
+
+void CQueryThread::NoteFailure(const CThreadODBC& connection)
+{
+    const int status = connection.GetStatus();
+    if (status != StatusOk && status != StatusInfo && status != StatusNoData) {
+        m_failed.store(true, std::memory_order_release);
+    }
+}
+
+void CQueryThread::RunBatch(CThreadODBC& connection, const QString& batch)
+{
+    connection.Close();
+    if (!connection.ExecuteCancellable(batch)) {
+        NoteFailure(connection);
+        return;
+    }
+    if (!KeepRunning()) {
+        return;
+    }
+    do {
+        connection.UnbindColumns();
+        const int columns = connection.GetColumnCount();
+        if (columns < 1) {
+            AddMessage(u"Rows affected:\t"_qs + QString::number(connection.GetRowCount()), 0,
+                       ElemInfo);
+        } else {
+            ReadResultSet(connection, columns);
+        }
+    } while (KeepRunning() && connection.MoreResults());
+}
+
+void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
+{
+    m_rowText.reserve(columns * kCharsPerColumn);
+    connection.DescribeColumns();
+    QString header;
+    bool first = true;
+    for (const auto& column : connection.Columns()) {
+        if (!first) {
+            header += u'\t';
+        }
+        first = false;
+        header += column->Name();
+    }
+    AddElement(header, ElemHeader);
+    while (KeepRunning()) {
+        SQLRETURN rc = connection.SqlFetch();
+        while (rc == SQL_STILL_EXECUTING && KeepRunningAfter(CThreadODBC::kPollMilliseconds)) {
+            rc = connection.SqlFetch();
+        }
+        if (!KeepRunning() || !connection.CheckReturn(rc)) {
+            break;
+        }
+        m_rowText.clear();
+        connection.FormatRow(m_rowText);
+        AddElement(m_rowText, ElemRow);
+        m_rows.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+void CQueryThread::AddElement(const QString& text, int kind)
+{
+    if (!m_pending) {
+        m_pending = std::make_unique<CPostElemArray>(m_entry.m_dataSource, m_flushAt);
+    }
+    m_pending->Add(kind, text);
+    if (m_pending->size() >= m_flushAt) {
+        Flush();
+        m_flushAt = 100;
+    }
+}
+
+void CQueryThread::Flush()
+{
+    if (m_pending) {
+        if (KeepRunning()) {
+            // Kept even when there is no window to take it: freed with the thread.
+            m_document->PostBatch(m_pending.get());
+            m_posted.push_back(std::move(m_pending));
+        }
+        m_pending.reset();
+    }
+    FreeHandled(false);
+}
+
+void CQueryThread::FreeHandled(bool all)
+{
+    for (auto it = m_posted.end(); it != m_posted.begin();) {
+        --it;
+        if (all || (*it)->m_handled.load(std::memory_order_acquire) == 1) {
+            it = m_posted.erase(it);
+        }
+    }
+}

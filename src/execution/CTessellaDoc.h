@@ -1,0 +1,144 @@
+#pragma once
+
+#include "CAnnouncedCount.h"
+#include "CConnectionDataArray.h"
+#include "CPrepareThread.h"
+#include "CQueryThreadArray.h"
+#include "CResultStore.h"
+#include "CRunSettings.h"
+
+#include <QEvent>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class CSqlTextSource;
+class CThreadODBC;
+class CWorkerThread;
+
+// A query document: its connection entries and everything a run of its SQL
+// needs — the batches, the preparation thread, one query thread per enabled
+// entry, the connections kept open between runs and the merged results.
+//
+// Run, Stop, the result intake and the display data are called on the
+// user-interface thread; PrepareRun and SplitIntoBatches on the preparation
+// thread; SetConnectedState and GetSharedConnection on worker threads.
+class CTessellaDoc : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CTessellaDoc(QObject* parent = nullptr);
+    // Closes the kept connections, then stops and waits for every thread.
+    ~CTessellaDoc() override;
+
+    CConnectionDataArray m_connections;
+
+    // --- the windows a run talks to (all may be null) -------------------------
+    // Receives every WM_ARRAY_POST of a run; without it there is no run.
+    void SetResultsWindow(QObject* window) { m_resultsWindow = window; }
+    QObject* ResultsWindow() const { return m_resultsWindow; }
+    // Receives WM_CHECKCONNECTIONS.
+    void SetConnectionTree(QObject* tree) { m_connectionTree = tree; }
+
+    // --- settings -----------------------------------------------------------
+    // Replaces the stored settings for this document's runs (the command-line runner).
+    void SetSettingsOverride(std::optional<CRunSettings> settings);
+    CRunSettings Settings() const;
+
+    // --- run and stop -----------------------------------------------------------
+    // Starts a run of the source's text on every enabled entry; ignored while
+    // anything of this document runs. `progressBar` receives WM_SETCTRL_NUM and
+    // WM_DELAYSHOW while the text is split.
+    void StartRun(CSqlTextSource& source, QObject* progressBar = nullptr);
+    // Asks every thread to stop; with wait 1, returns only when all have ended.
+    void StopRun(int wait);
+    bool IsIdle() const;
+    bool CanRun() const { return !m_connections.isEmpty() && IsIdle(); }
+    bool CanStop() const { return !IsIdle(); }
+    // How StopRun(1) waits for the threads (the application shows its closing
+    // window); by default the events of this thread are processed meanwhile.
+    using ThreadWaiter = std::function<void(const std::vector<CWorkerThread*>&)>;
+    void SetClosingWaiter(ThreadWaiter waiter) { m_closingWaiter = std::move(waiter); }
+
+    // --- the preparation thread's work --------------------------------------------
+    void PrepareRun();
+    bool SplitIntoBatches(const QString& text);
+    void StartQueryThreads();
+
+    // --- kept connections -----------------------------------------------------------
+    // The kept connection for `dsn`, created unconnected on first use; none when
+    // "Reconnect every run" is on, or when another thread of this run has it.
+    CThreadODBC* GetSharedConnection(const QString& dsn);
+    // Closes the kept connection now when idle, else at the next Run.
+    void ResetConnection(const QString& dsn);
+    // Closes and deletes one kept connection, or all when `dsn` is null.
+    void CloseSharedConnections(const QString& dsn = QString());
+    bool HasKeptConnection(const QString& dsn) const;
+    // A query thread connected (0) or disconnected (1) a connection of its own.
+    void SetConnectedState(const QString& dsn, int disconnected);
+    bool IsDataSourceConnected(const QString& dsn, bool keptOnly) const;
+    // Tells the connection tree to look again.
+    void NotifyConnectionsChanged();
+    QStringList PendingResets() const { return m_pendingResets; }
+
+    // --- results ------------------------------------------------------------------
+    // Query threads: posts a batch to the results window; false when there is none.
+    bool PostBatch(CPostElemArray* batch);
+    // Results window: takes a posted batch's elements and marks it handled.
+    CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
+    const CResultStore& Results() const { return m_results; }
+    // Display data of the result list: a row's kind (its icon), field count and cell text.
+    int DisplayKind(qsizetype row) const { return m_results.At(row).m_kind; }
+    int FieldCount(qsizetype row) const { return m_results.At(row).GetFieldCount(); }
+    QStringView DisplayText(qsizetype row, int column) const;
+
+    const QStringList& Batches() const { return m_batches; }
+    const CQueryThreadArray& QueryThreads() const { return m_queryThreads; }
+
+    // Bookkeeping of the result list, kept with the document.
+    CAnnouncedCount m_listItemCount;
+    int m_autoScroll = 0;
+    qsizetype m_lastScrollCount = 0;
+    int m_listColumns = 0;
+
+signals:
+    // Before a run begins, on the user-interface thread: the result list must
+    // stop asking for the old rows (its count goes to 0).
+    void runStarting();
+
+private:
+    void ApplyPendingResets(const CRunSettings& settings);
+    void TakeLatePosts();
+    void PostToProgress(QEvent::Type type, qint64 value);
+    void WaitForUserInterface();
+    void DefaultWait(const std::vector<CWorkerThread*>& threads);
+    void DeleteKeptConnection(const QString& dsn);
+
+    CResultStore m_results;
+    std::map<QString, std::unique_ptr<CThreadODBC>> m_sharedConnections;
+    QSet<QString> m_claimedThisRun; // kept connections given to a thread of this run
+    QStringList m_pendingResets;
+    CQueryThreadArray m_queryThreads;
+    mutable std::mutex m_threadsLock; // m_queryThreads' membership, shared with StopRun
+    CPrepareThread m_prepareThread{this};
+    QStringList m_batches;
+    QString m_sqlText;
+    mutable std::mutex m_connectedLock;
+    QHash<QString, int> m_connectedDsns; // own connections open per data source
+    mutable std::mutex m_sharedLock;     // m_sharedConnections' membership
+
+    // Set while idle and read by the threads of a run; they outlive every run.
+    QObject* m_resultsWindow = nullptr;
+    QObject* m_connectionTree = nullptr;
+    QObject* m_progressBar = nullptr;
+    std::optional<CRunSettings> m_settingsOverride;
+    ThreadWaiter m_closingWaiter;
+};

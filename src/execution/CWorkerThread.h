@@ -1,0 +1,61 @@
+#pragma once
+
+#include "CManualResetEvent.h"
+
+#include <atomic>
+#include <thread>
+
+// A thread object with a stop event and a done event. Start creates the
+// thread (optionally held until Resume); its body runs Work, then RunLoop when
+// Work asks for it, then OnThreadEnd. The object reads as running from Start
+// until the body's last step.
+class CWorkerThread
+{
+public:
+    CWorkerThread() = default;
+    CWorkerThread(const CWorkerThread&) = delete;
+    CWorkerThread& operator=(const CWorkerThread&) = delete;
+    // Stops the thread and waits for it, without limit.
+    virtual ~CWorkerThread();
+
+    // Nonzero on success. A running thread is stopped and waited for first.
+    virtual int Start(bool suspended = false);
+    // Lets a thread started suspended begin its work.
+    void Resume();
+    // Asks the thread to stop and waits until it has ended.
+    void StopAndWait();
+    void SignalStop() { m_stopEvent.Set(); }
+
+    bool IsRunning() const { return m_running.load(std::memory_order_acquire); }
+    bool StopRequested() const { return m_stopEvent.IsSet(); }
+    // 0 once a stop has been asked for (waiting up to m_waitMs for one), 1 otherwise.
+    virtual int KeepRunning();
+    // Like KeepRunning, but waits up to `milliseconds` for a stop request first.
+    int KeepRunningWithin(int milliseconds);
+    // Waits until the thread has ended; true when it has within `timeout`.
+    bool WaitDone(std::chrono::milliseconds timeout) const { return m_doneEvent.Wait(timeout); }
+
+protected:
+    virtual int LoopStep();
+    virtual void ResetEvents();
+    virtual int ThreadMain();
+    // The thread's job; nonzero asks for RunLoop afterwards.
+    virtual int Work();
+    virtual void RunLoop();
+    virtual void OnThreadEnd();
+    // First thing on the new thread, before Work: priorities and the like.
+    virtual void OnThreadStart() {}
+
+    unsigned m_waitMs = 0;
+    int m_exitCode = 0;
+
+private:
+    void Body();
+    void Join();
+
+    std::thread m_thread;
+    std::atomic<bool> m_running{false};
+    CManualResetEvent m_resumeEvent;
+    CManualResetEvent m_stopEvent;
+    CManualResetEvent m_doneEvent;
+};

@@ -1,0 +1,271 @@
+// Whole runs of a document on SQLite: threads, batches, kept connections.
+
+#include "CThreadODBC.h"
+#include "OdbcTestConfig.h"
+#include "RunHarness.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString Rows(int count)
+{
+    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                          "WHERE i < %1) SELECT i FROM n")
+        .arg(count);
+}
+
+class Run : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        document.SetSettingsOverride(settings);
+        document.m_connections.append(Entry(source.Name()));
+    }
+    void UseSettings(const CRunSettings& changed)
+    {
+        settings = changed;
+        document.SetSettingsOverride(settings);
+    }
+
+    CRunSettings settings;
+    SqliteDataSource source;
+    CTessellaDoc document;
+    RecordingResultsWindow window{document};
+};
+
+// Counts WM_CHECKCONNECTIONS.
+class CountingTree : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == CRegisteredEvents::CheckConnections()) {
+            ++checks;
+            return true;
+        }
+        return QObject::event(event);
+    }
+    int checks = 0;
+};
+
+} // namespace
+
+TEST_F(Run, FiveRowsArriveAsOneFinalBatchOfSeven)
+{
+    ASSERT_TRUE(RunToEnd(document, Rows(5)));
+    ASSERT_EQ(window.batchSizes.size(), 1u);
+    EXPECT_EQ(window.batchSizes[0].second, 7);
+    EXPECT_EQ(ResultLines(document),
+              (QStringList{u"0|"_qs + source.Name(), u"4|i"_qs, u"3|1"_qs, u"3|2"_qs, u"3|3"_qs,
+                           u"3|4"_qs, u"3|5"_qs, u"1|End(No data found)"_qs}));
+}
+
+TEST_F(Run, ElementsArriveInBatchesOfTenThenHundreds)
+{
+    // A header, 213 rows and the end line: 215 elements.
+    ASSERT_TRUE(RunToEnd(document, Rows(213)));
+    std::vector<qsizetype> sizes;
+    for (const auto& [name, size] : window.batchSizes) {
+        EXPECT_EQ(name, source.Name());
+        sizes.push_back(size);
+    }
+    EXPECT_EQ(sizes, (std::vector<qsizetype>{10, 100, 100, 5}));
+    EXPECT_EQ(document.Results().Count(), 216);
+}
+
+TEST_F(Run, NothingArrivesAfterAStop)
+{
+    CStringTextSource sql(Rows(50'000'000));
+    document.StartRun(sql);
+    while (document.Results().Count() < 500) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    document.StopRun(0);
+    ASSERT_TRUE(WaitUntilIdle(document, 20000)) << "the stop ends the thread";
+    const qsizetype rows = document.Results().Count();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(document.Results().Count(), rows);
+    EXPECT_LT(rows, 1'000'000);
+    const QStringList lines = ResultLines(document);
+    EXPECT_FALSE(lines.contains(u"1|End(No data found)"_qs)) << "the stopped result set has no end";
+    EXPECT_FALSE(document.QueryThreads()[0].Failed()) << "a stop is no failure";
+}
+
+TEST_F(Run, KeptConnectionServesTheNextRun)
+{
+    // A temporary table lives as long as its connection.
+    ASSERT_TRUE(
+        RunToEnd(document, u"CREATE TEMP TABLE t (x INTEGER) ;\nINSERT INTO t VALUES (7)"_qs));
+    EXPECT_TRUE(document.IsDataSourceConnected(source.Name(), true));
+    ASSERT_TRUE(RunToEnd(document, u"SELECT x FROM t"_qs));
+    EXPECT_TRUE(ResultLines(document).contains(u"3|7"_qs))
+        << ResultLines(document).join(u'\n').toStdString();
+}
+
+TEST_F(Run, ReconnectEveryRunConnectsAfresh)
+{
+    CRunSettings reconnect;
+    reconnect.reconnect = true;
+    UseSettings(reconnect);
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE t (x INTEGER)"_qs));
+    EXPECT_FALSE(document.IsDataSourceConnected(source.Name(), false)) << "disconnected at the end";
+    EXPECT_FALSE(document.HasKeptConnection(source.Name()));
+    ASSERT_TRUE(RunToEnd(document, u"SELECT x FROM t"_qs));
+    EXPECT_EQ(document.Results().At(1).m_kind, ElemError) << "a new connection has no table t";
+}
+
+TEST_F(Run, ResetDuringARunWaitsForTheNextRun)
+{
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE t (x INTEGER)"_qs));
+    // Not idle from the moment Run returns: the preparation has begun.
+    CStringTextSource work(Rows(1000));
+    document.StartRun(work);
+    document.ResetConnection(source.Name());
+    EXPECT_EQ(document.PendingResets(), QStringList{source.Name()});
+    ASSERT_TRUE(WaitUntilIdle(document));
+    EXPECT_TRUE(document.IsDataSourceConnected(source.Name(), true))
+        << "not closed under the thread";
+
+    ASSERT_TRUE(RunToEnd(document, u"SELECT x FROM t"_qs));
+    EXPECT_TRUE(document.PendingResets().isEmpty());
+    EXPECT_EQ(document.Results().At(1).m_kind, ElemError) << "the reset came before the run";
+}
+
+TEST_F(Run, ResetWhileIdleClosesAtOnce)
+{
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1"_qs));
+    ASSERT_TRUE(document.IsDataSourceConnected(source.Name(), true));
+    document.ResetConnection(source.Name());
+    EXPECT_FALSE(document.HasKeptConnection(source.Name()));
+    EXPECT_FALSE(document.IsDataSourceConnected(source.Name(), false));
+}
+
+TEST_F(Run, DisabledEntriesGetNoThread)
+{
+    SqliteDataSource other;
+    CConnectionData disabled = Entry(other.Name());
+    disabled.m_enabled = 0;
+    document.m_connections.append(disabled);
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1"_qs));
+    EXPECT_EQ(document.QueryThreads().size(), 1u);
+
+    document.m_connections[0].m_enabled = 0;
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1"_qs));
+    EXPECT_EQ(document.QueryThreads().size(), 0u);
+    EXPECT_EQ(document.Results().Count(), 0);
+}
+
+TEST_F(Run, EmptySqlCreatesNoThread)
+{
+    ASSERT_TRUE(RunToEnd(document, QString()));
+    EXPECT_EQ(document.QueryThreads().size(), 0u);
+    EXPECT_TRUE(document.IsIdle());
+}
+
+TEST_F(Run, EveryBatchRunsInOrder)
+{
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 'a' AS x ;\nSELECT 'b' AS y ;\n"_qs));
+    EXPECT_EQ(document.Batches().size(), 3) << "the empty text after the last separator too";
+    const QStringList lines = ResultLines(document);
+    EXPECT_EQ(lines.mid(0, 7), (QStringList{u"0|"_qs + source.Name(), u"4|x"_qs, u"3|a"_qs,
+                                            u"1|End(No data found)"_qs, u"4|y"_qs, u"3|b"_qs,
+                                            u"1|End(No data found)"_qs}));
+}
+
+TEST_F(Run, IgnoreInfoLeavesOutInformationButNotCounts)
+{
+    CRunSettings quiet;
+    quiet.ignoreInfo = true;
+    UseSettings(quiet);
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TABLE t (x) ;\nSELECT 1 AS one"_qs));
+    EXPECT_EQ(
+        ResultLines(document),
+        (QStringList{u"0|"_qs + source.Name(), u"1|Rows affected:\t0"_qs, u"4|one"_qs, u"3|1"_qs}));
+}
+
+TEST_F(Run, SameDataSourceTwiceUsesTwoConnections)
+{
+    document.m_connections.append(Entry(source.Name()));
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE mine (x INTEGER) ;\nSELECT 5 AS five"_qs));
+    ASSERT_EQ(document.QueryThreads().size(), 2u);
+    // Each thread created its temporary table on a connection of its own.
+    EXPECT_EQ(ResultLines(document).filter(u"Rows affected"_qs).size(), 2);
+    EXPECT_EQ(ResultLines(document).filter(u"3|5"_qs).size(), 2);
+    EXPECT_TRUE(ResultLines(document).filter(u"2|"_qs).isEmpty())
+        << ResultLines(document).join(u'\n').toStdString();
+    EXPECT_TRUE(document.IsDataSourceConnected(source.Name(), false));
+}
+
+TEST_F(Run, FailedConnectionShowsErrorsAndOthersRunOn)
+{
+    document.m_connections.prepend(Entry(u"NoSuchSource"_qs));
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 3 AS three"_qs));
+    const QStringList lines = ResultLines(document);
+    EXPECT_TRUE(lines.contains(u"3|3"_qs));
+    EXPECT_FALSE(lines.filter(u"IM002"_qs).isEmpty()) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(document.QueryThreads()[0].Failed());
+    EXPECT_FALSE(document.QueryThreads()[1].Failed());
+}
+
+TEST_F(Run, RunAndStopFollowTheThreads)
+{
+    EXPECT_TRUE(document.CanRun());
+    EXPECT_FALSE(document.CanStop());
+    CStringTextSource slow(Rows(50'000'000));
+    document.StartRun(slow);
+    EXPECT_FALSE(document.CanRun());
+    EXPECT_TRUE(document.CanStop());
+    CStringTextSource ignored(u"SELECT 'second'"_qs);
+    document.StartRun(ignored); // ignored while running
+    document.StopRun(1);        // waits
+    EXPECT_TRUE(document.IsIdle());
+    EXPECT_TRUE(document.CanRun());
+    EXPECT_FALSE(ResultLines(document).contains(u"3|second"_qs));
+
+    CTessellaDoc empty;
+    EXPECT_FALSE(empty.CanRun()) << "no connection, nothing to run";
+}
+
+TEST_F(Run, TheConnectionTreeHearsOfConnects)
+{
+    CountingTree tree;
+    document.SetConnectionTree(&tree);
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1"_qs));
+    QCoreApplication::sendPostedEvents(&tree);
+    EXPECT_GE(tree.checks, 1);
+    document.SetConnectionTree(nullptr);
+}
+
+TEST(RunSettings, DefaultsAndSaveRules)
+{
+    QSettings(u"MarrowindTeam"_qs, u"Tessella"_qs).remove(u"Settings"_qs);
+    CRunSettings loaded = CRunSettings::Load();
+    EXPECT_EQ(loaded.separator, u";"_qs);
+    EXPECT_TRUE(loaded.useSeparator);
+    EXPECT_FALSE(loaded.ignoreInfo);
+    EXPECT_FALSE(loaded.reconnect);
+
+    CRunSettings changed;
+    changed.separator = u"GO"_qs;
+    changed.reconnect = true;
+    changed.Save();
+    for (const QString& refused : {QString(), u" "_qs}) {
+        CRunSettings keep = CRunSettings::Load();
+        keep.separator = refused;
+        keep.Save();
+        EXPECT_EQ(CRunSettings::Load().separator, u"GO"_qs);
+    }
+    CRunSettings blanks;
+    blanks.separator = u"  "_qs;
+    blanks.Save();
+    EXPECT_EQ(CRunSettings::Load().separator, u"  "_qs);
+    EXPECT_FALSE(CRunSettings::Load().reconnect);
+
+    QSettings store(u"MarrowindTeam"_qs, u"Tessella"_qs);
+    EXPECT_EQ(store.value(u"Settings/USESEP"_qs).toInt(), 1);
+}
