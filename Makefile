@@ -8,7 +8,7 @@ CTEST_JOBS ?= 2
 export LANG := C.UTF-8
 export LC_ALL := C.UTF-8
 
-.PHONY: all deps configure build test run demo format check-format clean
+.PHONY: all deps configure build test run demo demo-document tsan format check-format clean
 
 all: build
 
@@ -30,8 +30,24 @@ test: build
 demo: build
 	@scripts/setup-demo.sh
 
+# The demo document runs every batch on the demo data source; its last batch
+# fails on purpose, to show an error line, so the exit status is ignored here.
 run: demo
-	$(BUILD_DIR)/src/runner/tessella-run --connect TessellaDemo
+	-$(BUILD_DIR)/src/runner/tessella-run demo/demo.tsl
+
+# demo/demo.tsl is demo/demo.sql with the demo data source attached.
+demo-document: build
+	$(BUILD_DIR)/src/runner/tessella-run --save-as demo/demo.tsl demo/demo.sql --dsn TessellaDemo
+
+# The execution and runner tests under ThreadSanitizer.
+TSAN_DIR ?= build-tsan
+tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELLA_BUILD_BENCH=OFF -DTESSELLA_BUILD_GUI=OFF \
+	    -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" \
+	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+	cmake --build $(TSAN_DIR) --target tessella_execution_tests tessella_odbc_tests tessella-run tessella_runner_tests
+	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	    ctest --output-on-failure -j $(CTEST_JOBS) -R '^(Run|Runner|ThreadOdbc|Environment|ResultStore|BatchSplitter)'
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -20,6 +20,13 @@ public:
     static QEvent::Type DelayShow() { return Type(QStringLiteral("WM_DELAYSHOW")); }
     // The connection tree should ask again which data sources are connected.
     static QEvent::Type CheckConnections() { return Type(QStringLiteral("WM_CHECKCONNECTIONS")); }
+
+    // Posts `event` to `receiver`; with `replace`, a waiting event of the same
+    // type for that receiver is dropped first. Any thread.
+    static void Post(QObject* receiver, QEvent* event, bool replace = false);
+    // First thing a receiver does with an event posted by another thread. Only
+    // a thread-race checker needs it: it cannot see inside Qt's event queue.
+    static void Received(const QEvent* event);
 };
 
 // WM_ARRAY_POST: the batch stays the posting thread's; the receiver takes its

@@ -30,6 +30,8 @@ public:
     CResultStore() = default;
     CResultStore(const CResultStore&) = delete;
     CResultStore& operator=(const CResultStore&) = delete;
+    CResultStore(CResultStore&&) noexcept = default;
+    CResultStore& operator=(CResultStore&&) noexcept = default;
 
     // Moves every element of `batch`, in order, to the end of the group of its m_connectionName
     // (exact comparison), opening a new group when there is none. The batch is left empty; its

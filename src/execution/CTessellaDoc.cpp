@@ -70,6 +70,9 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
         return;
     }
     TakeLatePosts();
+    m_retiredResults = std::make_unique<CResultStore>(std::move(m_results));
+    m_results = CResultStore();
+    m_lastScrollCount = 0;
     m_sqlText.clear();
     m_sqlText = source.TakeRunText();
     m_prepareThread.Start(false);
@@ -150,8 +153,7 @@ void CTessellaDoc::PrepareRun()
         std::lock_guard guard(m_threadsLock);
         m_queryThreads.RemoveAll();
     }
-    m_results.Clear();
-    m_lastScrollCount = 0;
+    m_retiredResults.reset();
     m_claimedThisRun.clear();
     if (!m_prepareThread.StopRequested() && SplitIntoBatches(m_sqlText)) {
         const bool ignoreInfo = Settings().ignoreInfo;
@@ -193,8 +195,7 @@ void CTessellaDoc::PostToProgress(QEvent::Type type, qint64 value)
         return;
     }
     // Only the newest number matters.
-    QCoreApplication::removePostedEvents(m_progressBar, type);
-    QCoreApplication::postEvent(m_progressBar, new CValueEvent(type, value));
+    CRegisteredEvents::Post(m_progressBar, new CValueEvent(type, value), true);
 }
 
 void CTessellaDoc::WaitForUserInterface()
@@ -325,10 +326,8 @@ bool CTessellaDoc::IsDataSourceConnected(const QString& dsn, bool keptOnly) cons
 void CTessellaDoc::NotifyConnectionsChanged()
 {
     if (m_connectionTree) {
-        QCoreApplication::removePostedEvents(m_connectionTree,
-                                             CRegisteredEvents::CheckConnections());
-        QCoreApplication::postEvent(m_connectionTree,
-                                    new QEvent(CRegisteredEvents::CheckConnections()));
+        CRegisteredEvents::Post(m_connectionTree, new QEvent(CRegisteredEvents::CheckConnections()),
+                                true);
     }
 }
 
@@ -339,7 +338,7 @@ bool CTessellaDoc::PostBatch(CPostElemArray* batch)
     if (!m_resultsWindow) {
         return false;
     }
-    QCoreApplication::postEvent(m_resultsWindow, new CArrayPostEvent(batch));
+    CRegisteredEvents::Post(m_resultsWindow, new CArrayPostEvent(batch));
     return true;
 }
 

@@ -123,6 +123,9 @@ private:
     void DeleteKeptConnection(const QString& dsn);
 
     CResultStore m_results;
+    // The last run's results, taken off the list at Run and deleted by the
+    // preparation thread, so the user interface never waits for that.
+    std::unique_ptr<CResultStore> m_retiredResults;
     std::map<QString, std::unique_ptr<CThreadODBC>> m_sharedConnections;
     QSet<QString> m_claimedThisRun; // kept connections given to a thread of this run
     QStringList m_pendingResets;

@@ -9,6 +9,7 @@
 #include <odbcinst.h>
 
 #include <cstdint>
+#include <mutex>
 
 using odbc::In;
 
@@ -57,6 +58,20 @@ QString StripPrefixes(const QString& message)
         ++start;
     }
     return message.mid(start);
+}
+
+// The "Driver" entry of a data source in the user's or the system's ODBC.INI.
+QString DriverEntry(const QString& dataSource)
+{
+    // The installer functions keep process-wide state (the configuration
+    // mode, static path buffers) and are not safe from two threads at once.
+    static std::mutex installerLock;
+    std::lock_guard guard(installerLock);
+    SQLSetConfigMode(ODBC_BOTH_DSN);
+    odbc::WideBuffer driver(260);
+    SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
+                                driver.chars(), In(u"ODBC.INI"_qs));
+    return driver.text();
 }
 
 } // namespace
@@ -321,11 +336,7 @@ QString CODBCObject::BuildConnectString(const QString& dataSource, const QString
 {
     QString key = QStringLiteral("DSN");
     if (useFileDsn) {
-        SQLSetConfigMode(ODBC_BOTH_DSN);
-        odbc::WideBuffer driver(260);
-        SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
-                                    driver.chars(), In(u"ODBC.INI"_qs));
-        if (driver.text().isEmpty()) {
+        if (DriverEntry(dataSource).isEmpty()) {
             key = QStringLiteral("FILEDSN");
         }
     }
@@ -336,11 +347,7 @@ QString CODBCObject::BuildConnectString(const QString& dataSource, const QString
 
 bool CODBCObject::ApplyDriverOptions(const QString& dataSource, QString& connectString)
 {
-    SQLSetConfigMode(ODBC_BOTH_DSN);
-    odbc::WideBuffer driver(260);
-    SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
-                                driver.chars(), In(u"ODBC.INI"_qs));
-    const QString driverName = driver.text().toLower();
+    const QString driverName = DriverEntry(dataSource).toLower();
     if (driverName.contains(u"sqlsrv32")) {
         SqlSetConnectAttr(kSsConcatNull, 0);
         connectString += u";APP="_qs + QString::fromUtf16(kApplicationName);

@@ -75,12 +75,7 @@ int CDocumentRun::Execute()
 void CDocumentRun::AddDataSources(CTessellaDoc& document) const
 {
     for (const auto& source : m_commandLine.dataSources) {
-        CConnectionData entry;
-        entry.m_dataSource = source.name;
-        entry.m_login = source.user;
-        entry.m_password = source.password;
-        entry.m_timeOut = source.timeOut;
-        document.m_connections.append(entry);
+        document.m_connections.append(source.ToEntry());
     }
 }
 

@@ -5,6 +5,7 @@
 
 bool CHeadlessResultsWindow::event(QEvent* event)
 {
+    CRegisteredEvents::Received(event);
     if (event->type() == CRegisteredEvents::ArrayPost()) {
         m_document.IntakeBatch(*static_cast<CArrayPostEvent*>(event)->Batch());
         return true;

@@ -1,5 +1,15 @@
 #include "RunnerCommandLine.h"
 
+CConnectionData CRunnerCommandLine::DataSource::ToEntry() const
+{
+    CConnectionData entry;
+    entry.m_dataSource = name;
+    entry.m_login = user;
+    entry.m_password = password;
+    entry.m_timeOut = timeOut;
+    return entry;
+}
+
 bool CRunnerCommandLine::Fail(const QString& message)
 {
     m_error = message;
@@ -87,11 +97,15 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     if (m_command == Command::None && !positional.isEmpty()) {
         m_command = Command::Run;
     }
-    const bool runOptions =
-        !dataSources.isEmpty() || !separator.isNull() || noSeparator || ignoreInfo || reconnect;
+    const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect;
     if (runOptions && m_command != Command::Run && m_command != Command::Help) {
-        return Fail(QStringLiteral("--dsn, --separator, --no-separator, --ignore-info and "
-                                   "--reconnect go with a document to run."));
+        return Fail(QStringLiteral("--separator, --no-separator, --ignore-info and --reconnect "
+                                   "go with a document to run."));
+    }
+    // A saved copy may get connections of its own.
+    const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
+    if (!dataSources.isEmpty() && !takesDataSources && m_command != Command::Help) {
+        return Fail(QStringLiteral("--dsn goes with a document to run or to save."));
     }
     switch (m_command) {
     case Command::Help:
@@ -117,8 +131,10 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
 
 QString CRunnerCommandLine::Usage()
 {
-    return QStringLiteral("Usage:\n"
-                          "  tessella-run --print-document FILE\n"
-                          "  tessella-run --save-as OUT FILE\n"
-                          "  tessella-run --connect DSN [--user U] [--password P] [--timeout S]\n");
+    return QStringLiteral(
+        "Usage:\n"
+        "  tessella-run --print-document FILE\n"
+        "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
+        "      Saves FILE as OUT, with the given connections added.\n"
+        "  tessella-run --connect DSN [--user U] [--password P] [--timeout S]\n");
 }

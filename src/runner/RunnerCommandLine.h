@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CConnectionData.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,9 @@ public:
         QString user;
         QString password;
         int timeOut = 30;
+
+        // A connection entry with these fields and the other defaults.
+        CConnectionData ToEntry() const;
     };
 
     // False with Error() set when the arguments (without the program name)

@@ -10,7 +10,7 @@ int CRunnerCommands::Execute(const CRunnerCommandLine& commandLine)
     case CRunnerCommandLine::Command::PrintDocument:
         return PrintDocument(commandLine.file);
     case CRunnerCommandLine::Command::SaveAs:
-        return SaveAs(commandLine.file, commandLine.outputFile);
+        return SaveAs(commandLine);
     case CRunnerCommandLine::Command::Connect:
         return Connect(commandLine);
     case CRunnerCommandLine::Command::Run:
@@ -47,12 +47,19 @@ int CRunnerCommands::PrintDocument(const QString& file)
     return ExitOk;
 }
 
-int CRunnerCommands::SaveAs(const QString& file, const QString& outputFile)
+int CRunnerCommands::SaveAs(const CRunnerCommandLine& commandLine)
 {
     CDocumentContent content;
     QString error;
-    if (!CDocumentFile::Load(file, content, error) ||
-        !CDocumentFile::Save(outputFile, content, error)) {
+    const QString& outputFile = commandLine.outputFile;
+    if (!CDocumentFile::Load(commandLine.file, content, error)) {
+        Complain(error);
+        return ExitUsageOrFileError;
+    }
+    for (const auto& source : commandLine.dataSources) {
+        content.connections.append(source.ToEntry());
+    }
+    if (!CDocumentFile::Save(outputFile, content, error)) {
         Complain(error);
         return ExitUsageOrFileError;
     }

@@ -23,7 +23,7 @@ public:
 
 private:
     int PrintDocument(const QString& file);
-    int SaveAs(const QString& file, const QString& outputFile);
+    int SaveAs(const CRunnerCommandLine& commandLine);
     int Connect(const CRunnerCommandLine& commandLine);
 
     void Write(const QString& text);

@@ -23,6 +23,7 @@ public:
 
     bool event(QEvent* event) override
     {
+        CRegisteredEvents::Received(event);
         if (event->type() != CRegisteredEvents::ArrayPost()) {
             return QObject::event(event);
         }

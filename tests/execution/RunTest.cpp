@@ -43,6 +43,7 @@ class CountingTree : public QObject
 public:
     bool event(QEvent* event) override
     {
+        CRegisteredEvents::Received(event);
         if (event->type() == CRegisteredEvents::CheckConnections()) {
             ++checks;
             return true;

@@ -51,3 +51,26 @@ TEST(RunnerCommandLine, MistakesAreRefusedWithAReason)
     EXPECT_FALSE(Refusal({u"--connect"_qs, u"D"_qs, u"--print-document"_qs, u"x"_qs}).isEmpty());
     EXPECT_FALSE(Refusal({u"--print-document"_qs, u"a"_qs, u"b"_qs}).isEmpty());
 }
+
+TEST(RunnerCommandLine, RunOptionsBelongToTheirDataSource)
+{
+    auto run =
+        Parsed({u"--dsn"_qs, u"A"_qs, u"--user"_qs, u"ua"_qs, u"--dsn"_qs, u"B"_qs, u"--timeout"_qs,
+                u"5"_qs, u"--separator"_qs, u"GO"_qs, u"--ignore-info"_qs, u"q.sql"_qs});
+    EXPECT_EQ(run.GetCommand(), CRunnerCommandLine::Command::Run);
+    EXPECT_EQ(run.file, u"q.sql"_qs);
+    ASSERT_EQ(run.dataSources.size(), 2);
+    EXPECT_EQ(run.dataSources[0].name, u"A"_qs);
+    EXPECT_EQ(run.dataSources[0].user, u"ua"_qs);
+    EXPECT_EQ(run.dataSources[0].timeOut, 30);
+    EXPECT_EQ(run.dataSources[1].name, u"B"_qs);
+    EXPECT_TRUE(run.dataSources[1].user.isEmpty());
+    EXPECT_EQ(run.dataSources[1].timeOut, 5);
+    EXPECT_EQ(run.separator, u"GO"_qs);
+    EXPECT_TRUE(run.ignoreInfo);
+    EXPECT_FALSE(run.reconnect);
+
+    EXPECT_TRUE(Parsed({u"doc.tsl"_qs}).separator.isNull()) << "no override unless asked";
+    EXPECT_FALSE(Refusal({u"--connect"_qs, u"D"_qs, u"--dsn"_qs, u"E"_qs}).isEmpty());
+    EXPECT_FALSE(Refusal({u"--reconnect"_qs}).isEmpty()) << "nothing to run";
+}

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -109,4 +112,86 @@ TEST(RunnerProcess, ConnectReportsTheServerOrItsError)
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_TRUE(outcome.err.startsWith(u"IM002 "_qs)) << outcome.err.toStdString();
     EXPECT_FALSE(outcome.err.contains(u"hunter2"_qs)) << "the password never shows";
+}
+
+namespace {
+
+QString WriteSql(const QTemporaryDir& dir, const QString& name, const QString& sql)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(sql.toUtf8());
+    return path;
+}
+
+} // namespace
+
+TEST(RunnerProcess, RunsADocumentAndWritesTheMergedResults)
+{
+    SqliteDataSource source;
+    QTemporaryDir dir;
+    CDocumentContent content;
+    CConnectionData entry;
+    entry.m_dataSource = source.Name();
+    content.connections.append(entry);
+    content.sqlText = u"SELECT 1 AS a, 'x' || char(10) || 'y' AS b ;\r\nSELECT * FROM missing"_qs;
+    const QString path = dir.filePath(u"run.tsl"_qs);
+    QString error;
+    ASSERT_TRUE(CDocumentFile::Save(path, content, error));
+
+    const Outcome outcome = RunTool({path});
+    EXPECT_EQ(outcome.exitCode, 1) << "a batch failed";
+    const QStringList lines = outcome.out.split(u'\n');
+    ASSERT_GE(lines.size(), 5) << outcome.out.toStdString();
+    EXPECT_EQ(lines.mid(0, 4), (QStringList{u"0\t"_qs + source.Name(), u"4\ta\tb"_qs,
+                                            u"3\t1\tx y"_qs, u"1\tEnd(No data found)"_qs}));
+    EXPECT_TRUE(lines[4].startsWith(u"2\t[Native:"_qs)) << lines[4].toStdString();
+}
+
+TEST(RunnerProcess, BareSqlWithDataSourcesAndOverrides)
+{
+    SqliteDataSource source;
+    QTemporaryDir dir;
+    const QString twoBatches = WriteSql(dir, u"q.sql"_qs, u"SELECT 1 AS one ;\nSELECT 2 AS two"_qs);
+
+    Outcome outcome = RunTool({u"--dsn"_qs, source.Name(), twoBatches});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.out.toStdString();
+    EXPECT_EQ(outcome.out.count(u"\n4\t"_qs), 2);
+
+    outcome = RunTool({u"--dsn"_qs, source.Name(), u"--ignore-info"_qs, twoBatches});
+    EXPECT_FALSE(outcome.out.contains(u"End(No data found)"_qs));
+
+    // One batch of two statements: the SQLite driver refuses it.
+    outcome = RunTool({u"--dsn"_qs, source.Name(), u"--no-separator"_qs, twoBatches});
+    EXPECT_EQ(outcome.exitCode, 1);
+
+    const QString goSeparated = WriteSql(dir, u"go.sql"_qs, u"SELECT 1 AS one\nGO\nSELECT 2"_qs);
+    outcome = RunTool({u"--dsn"_qs, source.Name(), u"--separator"_qs, u"GO"_qs, goSeparated});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.out.toStdString();
+
+    outcome =
+        RunTool({u"--dsn"_qs, u"NoSuchSource"_qs, u"--password"_qs, u"sesame"_qs, twoBatches});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.out.contains(u"IM002"_qs));
+    EXPECT_FALSE(outcome.out.contains(u"sesame"_qs) || outcome.err.contains(u"sesame"_qs));
+}
+
+TEST(RunnerProcess, InterruptStopsTheRunAndKeepsWhatArrived)
+{
+    SqliteDataSource source;
+    QTemporaryDir dir;
+    const QString endless = WriteSql(
+        dir, u"endless.sql"_qs,
+        u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i FROM n"_qs);
+    QProcess process;
+    process.start(QStringLiteral(TESSELLA_RUN_BINARY), {u"--dsn"_qs, source.Name(), endless});
+    ASSERT_TRUE(process.waitForStarted());
+    QThread::msleep(700);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(10000)) << "the run ends after Ctrl+C";
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith(u"0\t"_qs + source.Name() + u"\n4\ti\n3\t1\n"_qs))
+        << out.left(200).toStdString();
 }
