@@ -40,6 +40,14 @@ void CQueryThread::OnThreadStart()
 #endif
 }
 
+void CQueryThread::OnStopRequested()
+{
+    std::lock_guard guard(m_activeLock);
+    if (m_active) {
+        m_active->CancelFromOtherThread();
+    }
+}
+
 int CQueryThread::Work()
 {
     m_flushAt = 10;
@@ -51,7 +59,14 @@ int CQueryThread::Work()
     }
     connection->SetConvertValues(0);
     connection->SetShowProgress(0);
+    {
+        std::lock_guard guard(m_activeLock);
+        m_active = connection;
+    }
     if (Connect(*connection)) {
+        // A stop from here on cancels what the driver runs (checked first thing
+        // in the loop below, so one that came earlier is not lost).
+        connection->ResetCancel();
         connection->SetAsyncMode(false);
         for (const QString& batch : *m_batchList) {
             if (!KeepRunning()) {
@@ -59,6 +74,10 @@ int CQueryThread::Work()
             }
             RunBatch(*connection, batch);
         }
+    }
+    {
+        std::lock_guard guard(m_activeLock);
+        m_active = nullptr;
     }
     if (own) {
         const bool wasConnected = own->IsConnected();
@@ -95,6 +114,9 @@ bool CQueryThread::Connect(CThreadODBC& connection)
 
 void CQueryThread::NoteFailure(const CThreadODBC& connection)
 {
+    if (!KeepRunning()) {
+        return; // what a stop broke off did not fail
+    }
     const int status = connection.GetStatus();
     if (status != StatusOk && status != StatusInfo && status != StatusNoData) {
         m_failed.store(true, std::memory_order_release);

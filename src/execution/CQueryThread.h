@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class CTessellaDoc;
@@ -49,6 +50,8 @@ public:
 protected:
     int Work() override;
     void OnThreadStart() override;
+    // Cancels the statement that a driver call may be blocked on.
+    void OnStopRequested() override;
 
 private:
     bool Connect(CThreadODBC& connection);
@@ -67,4 +70,6 @@ private:
     QString m_rowText;
     std::atomic<qint64> m_rows{0};
     std::atomic<bool> m_failed{false};
+    std::mutex m_activeLock;         // m_active against a stop from another thread
+    CThreadODBC* m_active = nullptr; // the connection Work uses, while it uses it
 };

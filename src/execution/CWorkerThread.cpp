@@ -34,10 +34,16 @@ void CWorkerThread::Resume()
     m_resumeEvent.Set();
 }
 
+void CWorkerThread::SignalStop()
+{
+    m_stopEvent.Set();
+    OnStopRequested();
+}
+
 void CWorkerThread::StopAndWait()
 {
     if (IsRunning()) {
-        m_stopEvent.Set();
+        SignalStop();
         // A thread still held at its start must get past the gate to end.
         m_resumeEvent.Set();
     }

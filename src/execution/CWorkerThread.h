@@ -24,7 +24,8 @@ public:
     void Resume();
     // Asks the thread to stop and waits until it has ended.
     void StopAndWait();
-    void SignalStop() { m_stopEvent.Set(); }
+    // Asks the thread to stop; it notices at its next check.
+    void SignalStop();
 
     bool IsRunning() const { return m_running.load(std::memory_order_acquire); }
     bool StopRequested() const { return m_stopEvent.IsSet(); }
@@ -45,6 +46,9 @@ protected:
     virtual void OnThreadEnd();
     // First thing on the new thread, before Work: priorities and the like.
     virtual void OnThreadStart() {}
+    // Right after a stop request, on the requesting thread: a chance to wake a
+    // thread that is blocked where it cannot check.
+    virtual void OnStopRequested() {}
 
     unsigned m_waitMs = 0;
     int m_exitCode = 0;

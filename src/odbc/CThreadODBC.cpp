@@ -153,3 +153,72 @@ bool CThreadODBC::ExecuteCancellable(const QString& batch)
     }
     return CheckReturn(rc);
 }
+
+CThreadODBC::ExecutingScope::ExecutingScope(CThreadODBC& connection) : m_connection(connection)
+{
+    std::lock_guard guard(m_connection.m_statementLock);
+    // A call that completes an asynchronous one must still be made, cancelled or not.
+    m_refused = m_connection.m_cancelled && !m_connection.m_asyncPending;
+    m_connection.m_executing = !m_refused;
+}
+
+CThreadODBC::ExecutingScope::~ExecutingScope()
+{
+    std::lock_guard guard(m_connection.m_statementLock);
+    m_connection.m_executing = false;
+}
+
+SQLRETURN CThreadODBC::ExecutingScope::Note(SQLRETURN rc)
+{
+    std::lock_guard guard(m_connection.m_statementLock);
+    m_connection.m_asyncPending = rc == SQL_STILL_EXECUTING;
+    return rc;
+}
+
+SQLRETURN CThreadODBC::SqlExecDirect(const QString& text)
+{
+    ExecutingScope executing(*this);
+    return executing.Refused() ? SQL_ERROR : executing.Note(CODBCObject::SqlExecDirect(text));
+}
+
+SQLRETURN CThreadODBC::SqlFetch()
+{
+    ExecutingScope executing(*this);
+    return executing.Refused() ? SQL_ERROR : executing.Note(CODBCObject::SqlFetch());
+}
+
+SQLRETURN CThreadODBC::SqlMoreResults()
+{
+    ExecutingScope executing(*this);
+    return executing.Refused() ? SQL_ERROR : executing.Note(CODBCObject::SqlMoreResults());
+}
+
+SQLRETURN CThreadODBC::SqlFreeStmt(SQLUSMALLINT option)
+{
+    // A cancel from another thread holds the lock while it uses the handle.
+    std::lock_guard guard(m_statementLock);
+    m_asyncPending = false;
+    return CODBCObject::SqlFreeStmt(option);
+}
+
+bool CThreadODBC::CancelFromOtherThread()
+{
+    std::lock_guard guard(m_statementLock);
+    m_cancelled = true;
+    if (!m_executing || m_hstmt == SQL_NULL_HSTMT || !m_crossThreadCancel) {
+        return false;
+    }
+    // ODBC 3 allows SQLCancel on a statement that another thread executes.
+    SqlCancel();
+    return true;
+}
+
+void CThreadODBC::ResetCancel()
+{
+    // The SQLite driver's cancel closes the statement under the thread that
+    // steps it, which corrupts its memory; there a stop waits for the next row.
+    const bool sqlite = IsConnected() && GetDriverName().contains(u"sqlite", Qt::CaseInsensitive);
+    std::lock_guard guard(m_statementLock);
+    m_cancelled = false;
+    m_crossThreadCancel = !sqlite;
+}

@@ -2,6 +2,8 @@
 
 #include "CODBCObject.h"
 
+#include <mutex>
+
 class CThreadOdbcOwner;
 
 // The connection object of a query thread. Every outcome becomes result lines
@@ -29,6 +31,22 @@ public:
     // still executing cancels the statement; the answer is then false.
     bool ExecuteCancellable(const QString& batch);
 
+    // From another thread: cancels the statement that the owning thread is
+    // executing or fetching right now, so that a blocked driver call returns,
+    // and keeps the owning thread from starting another such call until
+    // ResetCancel. True when a running call was cancelled. Never races the
+    // statement's close or free.
+    bool CancelFromOtherThread();
+    // Lets calls run again; the owning thread calls it when a run begins.
+    void ResetCancel();
+
+    // The calls that can block for as long as the server works; each marks the
+    // statement as executing while it runs.
+    SQLRETURN SqlExecDirect(const QString& text) override;
+    SQLRETURN SqlFetch() override;
+    SQLRETURN SqlMoreResults() override;
+    SQLRETURN SqlFreeStmt(SQLUSMALLINT option) override;
+
     // Long text shows at most this many characters in a result row.
     static constexpr SQLLEN kLongTextChars = 233;
     // Pause between two polls of a driver that is still executing.
@@ -36,6 +54,28 @@ public:
 
 private:
     void PostErrors();
+
+    // Marks the statement as executing for the life of one driver call, or
+    // refuses the call when a cancel came before it could start.
+    class ExecutingScope
+    {
+    public:
+        explicit ExecutingScope(CThreadODBC& connection);
+        ~ExecutingScope();
+        bool Refused() const { return m_refused; }
+        // Remembers whether the driver left the call running asynchronously.
+        SQLRETURN Note(SQLRETURN rc);
+
+    private:
+        CThreadODBC& m_connection;
+        bool m_refused = false;
+    };
+
+    std::mutex m_statementLock; // the statement handle against a cancel from elsewhere
+    bool m_executing = false;
+    bool m_cancelled = false;        // a cancel came; no new call starts
+    bool m_asyncPending = false;     // the last call answered "still executing"
+    bool m_crossThreadCancel = true; // the driver takes a cancel from another thread
 
     CThreadOdbcOwner* m_ownerThread;
 };

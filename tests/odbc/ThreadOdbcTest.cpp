@@ -35,7 +35,7 @@ public:
     SQLRETURN SqlCancel() override
     {
         ++cancels;
-        return SQL_SUCCESS;
+        return realCancel ? CThreadODBC::SqlCancel() : SQL_SUCCESS;
     }
     SQLRETURN SqlMoreResults() override
     {
@@ -71,6 +71,7 @@ public:
     bool alwaysStillExecuting = false;
     bool moreResultsStillExecuting = false;
     bool refuseTimeout = false;
+    bool realCancel = false;
     std::optional<SQLLEN> displaySize; // replaces the driver's display size; < 0 fails
 };
 
@@ -219,4 +220,22 @@ TEST_F(ThreadOdbc, LongTextIsCutAt233Characters)
     ASSERT_EQ(connection.Columns().size(), 1u);
     EXPECT_EQ(connection.Columns().front()->valueType, TypeText);
     EXPECT_EQ(owner.TextsOfKind(ElemRow), QStringList{QString(233, u'z')});
+}
+
+TEST_F(ThreadOdbc, CancelFromAnotherThreadCancelsOnlyARunningCall)
+{
+    connection.realCancel = true;
+    EXPECT_FALSE(connection.CancelFromOtherThread()) << "nothing runs";
+    EXPECT_EQ(connection.cancels, 0);
+    // A cancel that came before the call keeps the call from starting.
+    EXPECT_FALSE(connection.ExecuteCancellable(u"SELECT 1"_qs));
+    EXPECT_EQ(connection.executions, 1);
+    EXPECT_TRUE(owner.TextsOfKind(ElemRow).isEmpty());
+
+    connection.ResetCancel();
+    owner.elements.clear();
+    RunBatch(connection, owner, u"SELECT 5 AS five"_qs);
+    EXPECT_EQ(owner.TextsOfKind(ElemRow), QStringList{u"5"_qs});
+    EXPECT_FALSE(connection.CancelFromOtherThread()) << "the call has returned";
+    EXPECT_EQ(connection.cancels, 0);
 }

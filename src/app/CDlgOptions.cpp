@@ -1,0 +1,78 @@
+#include "CDlgOptions.h"
+
+#include "CRunSettings.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+CDlgOptions::CDlgOptions(QWidget* parent)
+    : QDialog(parent), m_separatorEdit(new QLineEdit(this)),
+      m_useSeparatorBox(new QCheckBox(tr("Use batch separator"), this)),
+      m_ignoreInfoBox(new QCheckBox(tr("Ignore info messages"), this)),
+      m_reconnectBox(new QCheckBox(tr("Reconnect every run"), this))
+{
+    setWindowTitle(tr("Options"));
+    auto* fields = new QFormLayout;
+    fields->addRow(tr("Batch separator:"), m_separatorEdit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CDlgOptions::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_useSeparatorBox, &QCheckBox::clicked, this, &CDlgOptions::OnUseSeparator);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(m_useSeparatorBox);
+    layout->addWidget(m_ignoreInfoBox);
+    layout->addWidget(m_reconnectBox);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_separatorEdit->setMinimumWidth(180);
+    UpdateData(false);
+}
+
+void CDlgOptions::LoadSettings()
+{
+    const CRunSettings settings = CRunSettings::Load();
+    m_separator = settings.separator;
+    m_useSeparator = settings.useSeparator ? 1 : 0;
+    m_ignoreInfo = settings.ignoreInfo ? 1 : 0;
+    m_reconnect = settings.reconnect ? 1 : 0;
+    UpdateData(false);
+}
+
+void CDlgOptions::UpdateData(bool save)
+{
+    if (save) {
+        m_separator = m_separatorEdit->text();
+        m_useSeparator = m_useSeparatorBox->isChecked() ? 1 : 0;
+        m_ignoreInfo = m_ignoreInfoBox->isChecked() ? 1 : 0;
+        m_reconnect = m_reconnectBox->isChecked() ? 1 : 0;
+    } else {
+        m_separatorEdit->setText(m_separator);
+        m_useSeparatorBox->setChecked(m_useSeparator != 0);
+        m_ignoreInfoBox->setChecked(m_ignoreInfo != 0);
+        m_reconnectBox->setChecked(m_reconnect != 0);
+    }
+    m_separatorEdit->setEnabled(m_useSeparator != 0);
+}
+
+void CDlgOptions::OnUseSeparator()
+{
+    UpdateData(true);
+}
+
+void CDlgOptions::accept()
+{
+    UpdateData(true);
+    CRunSettings settings;
+    settings.separator = m_separator;
+    settings.useSeparator = m_useSeparator != 0;
+    settings.ignoreInfo = m_ignoreInfo != 0;
+    settings.reconnect = m_reconnect != 0;
+    // Save keeps the stored separator when this one is empty or one blank.
+    settings.Save();
+    QDialog::accept();
+}

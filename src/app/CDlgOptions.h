@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+
+// "Options": the four run settings. OK stores them (the separator only when it is neither empty
+// nor one blank); Cancel stores nothing. A run under way keeps the settings it started with.
+class CDlgOptions : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CDlgOptions(QWidget* parent = nullptr);
+
+    // Reads the stored settings into the members and the controls.
+    void LoadSettings();
+
+    QLineEdit* SeparatorEdit() const { return m_separatorEdit; }
+    QCheckBox* UseSeparatorBox() const { return m_useSeparatorBox; }
+    QCheckBox* IgnoreInfoBox() const { return m_ignoreInfoBox; }
+    QCheckBox* ReconnectBox() const { return m_reconnectBox; }
+
+    QString m_separator;
+    int m_ignoreInfo = 0;
+    int m_reconnect = 0;
+    int m_useSeparator = 1;
+
+public slots:
+    void accept() override;
+
+private:
+    // Members to controls, or controls to members when `save`.
+    void UpdateData(bool save);
+    void OnUseSeparator();
+
+    QLineEdit* m_separatorEdit;
+    QCheckBox* m_useSeparatorBox;
+    QCheckBox* m_ignoreInfoBox;
+    QCheckBox* m_reconnectBox;
+};

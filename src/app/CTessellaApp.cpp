@@ -1,0 +1,131 @@
+#include "CTessellaApp.h"
+
+#include "CAboutDlg.h"
+#include "CChildFrame.h"
+#include "CDlgOptions.h"
+#include "CDocumentManager.h"
+#include "CMainFrame.h"
+#include "CMainMenus.h"
+#include "CMessageStrings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMdiArea>
+
+CTessellaApp::CTessellaApp() = default;
+
+CTessellaApp::~CTessellaApp()
+{
+    // The windows go before the document manager that made them.
+    m_mainFrame.reset();
+}
+
+QString CTessellaApp::FileArgument(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (!argument.startsWith(QLatin1Char('-'))) {
+            return argument;
+        }
+    }
+    return QString();
+}
+
+bool CTessellaApp::InitInstance(const QStringList& arguments)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("MarrowindTeam"));
+    QCoreApplication::setApplicationName(ApplicationName());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tessella.svg")));
+    m_recentFiles.Load();
+
+    m_mainFrame = std::make_unique<CMainFrame>();
+    m_documents = std::make_unique<CDocumentManager>(*m_mainFrame->MdiArea(), m_recentFiles);
+    ConnectCommands();
+    RefreshRecentFiles();
+
+    // Without a file named, the most recently used document is opened again.
+    QString file = FileArgument(arguments);
+    if (file.isEmpty()) {
+        file = m_recentFiles.First();
+    }
+    if (file.isEmpty()) {
+        m_documents->NewDocument();
+    } else {
+        m_documents->OpenDocument(file);
+    }
+    m_mainFrame->show();
+    m_mainFrame->UpdateCommands();
+    return true;
+}
+
+int CTessellaApp::ExitInstance(int exitCode)
+{
+    m_recentFiles.Save();
+    return exitCode;
+}
+
+void CTessellaApp::ConnectCommands()
+{
+    CMainFrame& frame = *m_mainFrame;
+    connect(frame.Action(Command::FileNew), &QAction::triggered, this, &CTessellaApp::OnFileNew);
+    connect(frame.Action(Command::FileOpen), &QAction::triggered, this, &CTessellaApp::OnFileOpen);
+    connect(frame.Action(Command::Options), &QAction::triggered, this, &CTessellaApp::OnOptions);
+    connect(frame.Action(Command::AppAbout), &QAction::triggered, this, &CTessellaApp::OnAppAbout);
+    connect(&frame.Menus(), &CMainMenus::recentFileChosen, this, &CTessellaApp::OnOpenRecentFile);
+    connect(&frame, &CMainFrame::filesDropped, this, &CTessellaApp::OpenFiles);
+    connect(m_documents.get(), &CDocumentManager::recentFilesChanged, this,
+            &CTessellaApp::RefreshRecentFiles);
+}
+
+void CTessellaApp::RefreshRecentFiles()
+{
+    m_mainFrame->Menus().SetRecentFiles(m_recentFiles.Files());
+}
+
+void CTessellaApp::OnFileNew()
+{
+    m_documents->NewDocument();
+}
+
+void CTessellaApp::OnFileOpen()
+{
+    QFileDialog dialog(m_mainFrame.get(), tr("Open"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters({tr("Tessella Files (*.tsl)"), tr("All Files (*)")});
+    if (dialog.exec() == QDialog::Accepted) {
+        OpenFiles(dialog.selectedFiles());
+    }
+}
+
+void CTessellaApp::OpenFiles(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        m_documents->OpenDocument(path);
+    }
+}
+
+void CTessellaApp::OnOpenRecentFile(int index)
+{
+    const QString path = m_recentFiles.Files().value(index);
+    if (path.isEmpty()) {
+        return;
+    }
+    // A recent file that cannot be opened any more leaves the list.
+    if (!m_documents->OpenDocument(path)) {
+        m_recentFiles.Remove(index);
+        m_recentFiles.Save();
+        RefreshRecentFiles();
+    }
+}
+
+void CTessellaApp::OnOptions()
+{
+    CDlgOptions dialog(m_mainFrame.get());
+    dialog.LoadSettings();
+    dialog.exec();
+}
+
+void CTessellaApp::OnAppAbout()
+{
+    CAboutDlg dialog(m_mainFrame.get());
+    dialog.exec();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CRecentFileList.h"
+#include "CSuperApp.h"
+
+#include <memory>
+
+class CDocumentManager;
+class CMainFrame;
+
+// The application: start-up, the main window, and the application-wide commands ("&New",
+// "&Open...", the recent files, "Options...", "&About Tessella...").
+class CTessellaApp : public CSuperApp
+{
+    Q_OBJECT
+
+public:
+    CTessellaApp();
+    ~CTessellaApp() override;
+
+    // Creates the main window and opens the file named by `arguments` (the command line without
+    // the program), or else the most recently used document, or else a new one. A file that
+    // cannot be opened is reported and the main window is shown all the same.
+    bool InitInstance(const QStringList& arguments);
+    // Saves what the application keeps; answers the exit code.
+    int ExitInstance(int exitCode);
+
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    CDocumentManager& Documents() const { return *m_documents; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnOpenRecentFile(int index);
+    void OnOptions();
+    void OnAppAbout();
+    void OpenFiles(const QStringList& paths);
+
+    // The file to open from the command line: the first argument that is not an option.
+    static QString FileArgument(const QStringList& arguments);
+
+private:
+    void ConnectCommands();
+    void RefreshRecentFiles();
+
+    CRecentFileList m_recentFiles;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<CDocumentManager> m_documents;
+};

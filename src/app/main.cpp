@@ -1,0 +1,45 @@
+// tessella: the SQL workbench for ODBC data sources.
+
+#include "CMessageStrings.h"
+#include "CTessellaApp.h"
+#include "LocaleSetup.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Without a display the platform plugin would abort with a page of advice; one line says it.
+bool HasDisplay(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    odbc::EnsureUtf8Locale();
+    if (!HasDisplay(argc, argv)) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(CMessageStrings::Text(MsgNoDisplay)));
+        return 1;
+    }
+    QApplication application(argc, argv);
+    CTessellaApp app;
+    if (!app.InitInstance(QCoreApplication::arguments().mid(1))) {
+        return 1;
+    }
+    return app.ExitInstance(QApplication::exec());
+}

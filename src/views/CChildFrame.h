@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class CCommandTarget;
+class CLeftView;
+class CProgressDlg;
+class CQueryDocument;
+class CResultsView;
+class CSplitterKeyboardMover;
+class CTessellaView;
+class QAction;
+class QSplitter;
+class QToolBar;
+
+// One document window: the connection tree and the SQL editor side by side above the results,
+// and a tool bar with "Run" and "Stop" and the batch-parsing progress. Owns its document.
+class CChildFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CChildFrame(QWidget* parent = nullptr);
+
+    CQueryDocument& Document() const { return *m_document; }
+    CLeftView* Tree() const { return m_tree; }
+    CTessellaView* Editor() const { return m_editor; }
+    CResultsView* Results() const { return m_results; }
+    CProgressDlg* ProgressBar() const { return m_progressBar; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QAction* RunAction() const { return m_runAction; }
+    QAction* StopAction() const { return m_stopAction; }
+    QSplitter* OuterSplitter() const { return m_outer; }
+    QSplitter* InnerSplitter() const { return m_inner; }
+
+    // "Run": runs the editor's selection, or all of its text, on the enabled connections.
+    void OnRun();
+    // "Stop": asks the run to stop, without waiting.
+    void OnStop();
+    // Run needs a connection and an idle document; Stop a running one.
+    bool CanRun() const;
+    bool CanStop() const;
+
+    // The pane that had the focus last, when it carries commands.
+    CCommandTarget* ActiveTarget() const;
+    // F6 and Shift+F6: the focus goes to the next or previous pane.
+    void ActivateNextPane(bool forward);
+    // "Split": the splitter bars follow the arrow keys until Enter or Escape.
+    void StartSplitTracking();
+    CSplitterKeyboardMover* SplitMover() const { return m_splitMover; }
+
+    // "Save" and "Save As...": false when cancelled or failed (the failure was shown).
+    bool Save();
+    bool SaveAs();
+
+signals:
+    // Something that commands depend on changed: run state, selection, text, connections.
+    void commandStateChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreatePanes();
+    void ConnectDocument();
+    void UpdateTitle();
+    void UpdateRunActions();
+    void WatchRun();
+    void OnFocusChanged(QWidget* now);
+    QList<QWidget*> Panes() const;
+
+    CQueryDocument* m_document;
+    QToolBar* m_toolBar = nullptr;
+    QAction* m_runAction = nullptr;
+    QAction* m_stopAction = nullptr;
+    CProgressDlg* m_progressBar = nullptr;
+    QSplitter* m_outer = nullptr;
+    QSplitter* m_inner = nullptr;
+    CLeftView* m_tree = nullptr;
+    CTessellaView* m_editor = nullptr;
+    CResultsView* m_results = nullptr;
+    CSplitterKeyboardMover* m_splitMover = nullptr;
+    QPointer<QWidget> m_activePane;
+    // Polls while a run goes on: the document says nothing when its threads end.
+    QTimer m_runWatch;
+};

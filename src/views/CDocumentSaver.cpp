@@ -1,0 +1,94 @@
+#include "CDocumentSaver.h"
+
+#include "CMessageStrings.h"
+#include "CQueryDocument.h"
+#include "CSuperApp.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+QMessageBox::StandardButton Ask(const QString& text)
+{
+    CSuperApp* app = CSuperApp::Instance();
+    return app ? app->AskYesNoCancel(text) : QMessageBox::Cancel;
+}
+
+void ShowError(const QString& text)
+{
+    if (CSuperApp* app = CSuperApp::Instance()) {
+        app->ShowError(text);
+    }
+}
+
+} // namespace
+
+bool CDocumentSaver::SaveModified()
+{
+    if (!m_document.IsModified()) {
+        return true;
+    }
+    const QString name =
+        m_document.PathName().isEmpty() ? m_document.Title() : m_document.PathName();
+    switch (Ask(CMessageStrings::Text(MsgAskToSave).arg(name))) {
+    case QMessageBox::Yes:
+        return DoFileSave();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDocumentSaver::DoFileSave()
+{
+    const QString path = m_document.PathName();
+    const QFileInfo info(path);
+    if (path.isEmpty() || (info.exists() && !info.isWritable())) {
+        return DoSave(QString());
+    }
+    return DoSave(path);
+}
+
+bool CDocumentSaver::DoSave(const QString& path)
+{
+    const QString target = path.isEmpty() ? AskPath() : path;
+    if (target.isEmpty()) {
+        return false;
+    }
+    QString errorText;
+    if (!m_document.Save(target, errorText)) {
+        ShowError(errorText);
+        return false;
+    }
+    return true;
+}
+
+void CDocumentSaver::PrepareSaveDialog(QFileDialog& dialog, const QString& suggestedPath)
+{
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QObject::tr("Tessella Files (*.tsl)"));
+    dialog.setDefaultSuffix(QStringLiteral("tsl"));
+    dialog.selectFile(suggestedPath);
+}
+
+QString CDocumentSaver::SuggestedPath() const
+{
+    if (!m_document.PathName().isEmpty()) {
+        return m_document.PathName();
+    }
+    return m_document.Title() + QStringLiteral(".tsl");
+}
+
+QString CDocumentSaver::AskPath() const
+{
+    QFileDialog dialog(m_parent);
+    dialog.setWindowTitle(QObject::tr("Save As"));
+    PrepareSaveDialog(dialog, SuggestedPath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return QString();
+    }
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "CTessellaDoc.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class CConnectionData;
+class CTessellaView;
+
+// The window side of a query document: its file, its title and its modified mark, and the
+// loading and saving of its connections and SQL text. The SQL text lives in the SQL editor, and
+// so does the modified mark: the editor's own modify flag. The editor can only clear that flag,
+// so changes outside the text (the connections) set a mark of the document's own beside it.
+// Owns the run document.
+class CQueryDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CQueryDocument(QObject* parent = nullptr);
+
+    CTessellaDoc& Doc() { return *m_doc; }
+    const CTessellaDoc& Doc() const { return *m_doc; }
+
+    // The editor that holds the text; set once by the document window.
+    void AttachEditor(CTessellaView* editor);
+    CTessellaView* Editor() const;
+
+    QString PathName() const { return m_pathName; }
+    QString Title() const { return m_title; }
+    void SetTitle(const QString& title);
+    // Also takes the file's name as the title.
+    void SetPathName(const QString& path);
+
+    bool IsModified() const;
+    void SetModifiedFlag(bool modified = true);
+
+    // Reads a file into this fresh document: appends its connections and replaces the editor's
+    // text. On failure returns false with the user message in `errorText`.
+    bool Load(const QString& path, QString& errorText);
+    // Writes the connections and the editor's text; on success the document takes the path and
+    // is no longer modified. On failure it stays modified and `errorText` gets the message.
+    bool Save(const QString& path, QString& errorText);
+
+    // Tells the document's views about a change: hint 1 carries the connection entry to show.
+    void UpdateAllViews(QObject* sender, int hint = 0, const CConnectionData* entry = nullptr);
+
+signals:
+    void updated(QObject* sender, int hint, const CConnectionData* entry);
+    void titleChanged(const QString& title);
+    void modifiedChanged(bool modified);
+    void saved(const QString& path);
+
+private:
+    void OnEditorModified(bool modified);
+
+    CTessellaDoc* m_doc;
+    bool m_otherChanges = false;
+    QPointer<CTessellaView> m_editor;
+    QString m_pathName;
+    QString m_title;
+};

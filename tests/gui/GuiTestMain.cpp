@@ -1,0 +1,43 @@
+// The main of the Qt Test programs: a private settings folder and ODBC configuration before the
+// application object exists, so that no test reads or changes the user's.
+
+#include "GuiTestRegistry.h"
+#include "LocaleSetup.h"
+#include "OdbcTestConfig.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+int main(int argc, char** argv)
+{
+    odbc::EnsureUtf8Locale();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QTemporaryDir settingsHome;
+    qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+    OdbcTestConfig config;
+    QApplication application(argc, argv);
+
+    QStringList arguments = QCoreApplication::arguments();
+    QString only;
+    if (arguments.size() > 1 && !arguments.at(1).startsWith(QLatin1Char('-'))) {
+        only = arguments.takeAt(1);
+    }
+    int failures = 0;
+    bool ranAny = false;
+    for (const GuiTestRegistry::Entry& entry : GuiTestRegistry::Entries()) {
+        if (!only.isEmpty() && entry.name != only) {
+            continue;
+        }
+        ranAny = true;
+        std::unique_ptr<QObject> test = entry.create();
+        failures += QTest::qExec(test.get(), arguments);
+    }
+    if (!ranAny) {
+        qCritical("No test class named %s", qUtf8Printable(only));
+        return 1;
+    }
+    return failures == 0 ? 0 : 1;
+}

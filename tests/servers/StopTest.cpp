@@ -1,0 +1,90 @@
+// Stop while a statement blocks inside the driver: the statement is cancelled
+// from the stopping side, the thread ends promptly, the connection stays usable.
+
+#include "../execution/RunHarness.h"
+#include "OdbcTestConfig.h"
+#include "ServerDataSources.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LongQuery
+{
+    const char* label;
+    const char* sql; // runs for far longer than the test waits
+};
+
+void PrintTo(const LongQuery& query, std::ostream* out)
+{
+    *out << query.label;
+}
+
+// The SQLite driver does not interrupt a step that runs on another thread, so
+// a stop there waits for the next row.
+const LongQuery kLongQueries[] = {
+    {"PostgreSQL", "SELECT pg_sleep(60)"},
+    {"MariaDB", "SELECT SLEEP(60)"},
+};
+
+class StopBlockedQuery : public testing::TestWithParam<LongQuery>
+{
+protected:
+    void SetUp() override
+    {
+        const QString label = QString::fromLatin1(GetParam().label);
+        CConnectionData entry;
+        if (label == u"PostgreSQL"_qs) {
+            if (!servers.AddPostgres(u"StopPg"_qs)) {
+                GTEST_SKIP() << servers.Problem().toStdString();
+            }
+            entry = Entry(u"StopPg"_qs, servers.PostgresUser(), servers.PostgresPassword());
+        } else {
+            if (!servers.AddMariaDb(u"StopMaria"_qs)) {
+                GTEST_SKIP() << servers.Problem().toStdString();
+            }
+            entry = Entry(u"StopMaria"_qs, servers.MariaDbUser(), servers.MariaDbPassword());
+        }
+        document.SetSettingsOverride(CRunSettings{});
+        document.m_connections.append(entry);
+    }
+
+    ServerDataSources servers;
+    CTessellaDoc document;
+    RecordingResultsWindow window{document};
+};
+
+} // namespace
+
+TEST_P(StopBlockedQuery, StopEndsTheThreadWithinTwoSeconds)
+{
+    CStringTextSource sql(QString::fromLatin1(GetParam().sql));
+    document.StartRun(sql);
+    // Let it connect and get well into the statement.
+    QElapsedTimer started;
+    started.start();
+    while (started.elapsed() < 1500) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    ASSERT_FALSE(document.IsIdle()) << "the statement is still running";
+
+    QElapsedTimer stopping;
+    stopping.start();
+    document.StopRun(0);
+    ASSERT_TRUE(WaitUntilIdle(document, 20000));
+    const qint64 latency = stopping.elapsed();
+    RecordProperty("stop_latency_ms", int(latency));
+    EXPECT_LT(latency, 2000) << "took " << latency << " ms";
+    EXPECT_TRUE(ResultLines(document).filter(u"2|"_qs).isEmpty())
+        << "a stop shows no error: " << ResultLines(document).join(u'\n').toStdString();
+
+    // The kept connection serves the next run.
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 7 AS seven"_qs));
+    EXPECT_TRUE(ResultLines(document).contains(u"3|7"_qs))
+        << ResultLines(document).join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, StopBlockedQuery, testing::ValuesIn(kLongQueries));

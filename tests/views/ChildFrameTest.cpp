@@ -1,0 +1,198 @@
+// The document window driving runs: Run and Stop enabling, the SQL a run takes from the editor,
+// the progress bar, the keys of the window.
+
+#include "CChildFrame.h"
+#include "CLeftView.h"
+#include "CProgressDlg.h"
+#include "CQueryDocument.h"
+#include "CResultsModel.h"
+#include "CResultsView.h"
+#include "CSplitterKeyboardMover.h"
+#include "CTessellaView.h"
+#include "GuiTestRegistry.h"
+#include "OdbcTestConfig.h"
+#include "RecordingMessages.h"
+#include "ViewTestSupport.h"
+
+#include <QAction>
+#include <QSplitter>
+#include <QTest>
+
+class ChildFrameTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_app = std::make_unique<RecordingApp>();
+        m_source = std::make_unique<SqliteDataSource>();
+        m_frame = std::make_unique<CChildFrame>();
+        m_frame->resize(900, 600);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        m_frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    }
+
+    void cleanup()
+    {
+        Doc().StopRun(1);
+        m_frame.reset();
+        m_source.reset();
+        m_app.reset();
+    }
+
+    void runStaysDisabledWithoutConnections()
+    {
+        m_frame->Editor()->setText(QStringLiteral("SELECT 1"));
+        QVERIFY(!m_frame->CanRun());
+        QVERIFY(!m_frame->RunAction()->isEnabled());
+        QVERIFY(!m_frame->StopAction()->isEnabled());
+        m_frame->OnRun();
+        QVERIFY(Doc().IsIdle());
+        QCOMPARE(Doc().Results().Count(), 0);
+    }
+
+    void runAndStopFollowTheRun()
+    {
+        AddConnection();
+        QVERIFY(m_frame->RunAction()->isEnabled());
+        m_frame->Editor()->setText(RowsSql(50'000'000));
+        m_frame->OnRun();
+        QVERIFY(!m_frame->RunAction()->isEnabled());
+        QVERIFY(m_frame->StopAction()->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(Doc().Results().Count() > 200, 20000);
+        QVERIFY(!m_frame->CanRun());
+
+        m_frame->StopAction()->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(m_frame->RunAction()->isEnabled(), 20000);
+        QVERIFY(!m_frame->StopAction()->isEnabled());
+        QVERIFY(Doc().IsIdle());
+    }
+
+    void altRRunsWhereverTheFocusIs()
+    {
+        AddConnection();
+        m_frame->Editor()->setText(QStringLiteral("SELECT 42 AS answer"));
+        m_frame->Tree()->setFocus();
+        QTest::keyClick(m_frame->Tree(), Qt::Key_R, Qt::AltModifier);
+        QVERIFY(WaitForIdle(Doc()));
+        QVERIFY2(ResultTexts(Doc()).contains(QStringLiteral("42")),
+                 qPrintable(ResultTexts(Doc()).join(u'|')));
+    }
+
+    void runTakesTheSelectionOnly()
+    {
+        AddConnection();
+        CTessellaView& editor = *m_frame->Editor();
+        editor.setText(QStringLiteral("SELECT 'first' AS a ;\r\nSELECT 'second' AS b"));
+        editor.setSelection(1, 0, 1, editor.lineLength(1));
+        m_frame->OnRun();
+        QVERIFY(WaitForIdle(Doc()));
+        const QStringList rows = ResultTexts(Doc());
+        QVERIFY2(rows.contains(QStringLiteral("second")), qPrintable(rows.join(u'|')));
+        QVERIFY(!rows.contains(QStringLiteral("first")));
+        QCOMPARE(editor.selectedText(), QStringLiteral("SELECT 'second' AS b"));
+        QCOMPARE(m_frame->Results()->Model()->rowCount(), int(Doc().Results().Count()));
+    }
+
+    void runWithoutSelectionSelectsAndRunsAll()
+    {
+        AddConnection();
+        CTessellaView& editor = *m_frame->Editor();
+        editor.setText(QStringLiteral("SELECT 'first' AS a ;\r\nSELECT 'second' AS b"));
+        QVERIFY(!editor.hasSelectedText());
+        m_frame->OnRun();
+        QVERIFY(WaitForIdle(Doc()));
+        const QStringList rows = ResultTexts(Doc());
+        QVERIFY(rows.contains(QStringLiteral("first")));
+        QVERIFY(rows.contains(QStringLiteral("second")));
+        QCOMPARE(editor.selectedText(), editor.text());
+        QCOMPARE(Doc().Batches().size(), 2);
+    }
+
+    void progressBarShowsTheBatchCount()
+    {
+        CProgressDlg& progress = *m_frame->ProgressBar();
+        QVERIFY(progress.isHidden());
+        QCoreApplication::postEvent(&progress, new CValueEvent(CRegisteredEvents::DelayShow(), 1));
+        QCoreApplication::postEvent(&progress,
+                                    new CValueEvent(CRegisteredEvents::SetCtrlNum(), 200));
+        QCoreApplication::sendPostedEvents(&progress);
+        QVERIFY(progress.isVisible());
+        QCOMPARE(progress.CountText(), QStringLiteral("200"));
+        QCoreApplication::postEvent(&progress, new CValueEvent(CRegisteredEvents::DelayShow(), 0));
+        QCoreApplication::sendPostedEvents(&progress);
+        QVERIFY(progress.isHidden());
+    }
+
+    void aRunOfManyBatchesCountsThemOnTheBar()
+    {
+        AddConnection();
+        QStringList batches;
+        for (int i = 0; i < 250; ++i) {
+            batches << QStringLiteral("SELECT %1").arg(i);
+        }
+        m_frame->Editor()->setText(batches.join(QStringLiteral(" ;\n")));
+        m_frame->OnRun();
+        QVERIFY(WaitForIdle(Doc()));
+        QCoreApplication::processEvents();
+        QCOMPARE(Doc().Batches().size(), 250);
+        QCOMPARE(m_frame->ProgressBar()->CountText(), QStringLiteral("200"));
+        QVERIFY(m_frame->ProgressBar()->isHidden());
+    }
+
+    void nextPaneCyclesThroughThePanes()
+    {
+        m_frame->Editor()->setFocus();
+        m_frame->ActivateNextPane(true);
+        QCOMPARE(m_frame->ActiveTarget(), nullptr); // the results pane carries no edit command
+        m_frame->ActivateNextPane(true);
+        QVERIFY(m_frame->Tree()->hasFocus());
+        m_frame->ActivateNextPane(false);
+        QVERIFY(m_frame->Results()->isAncestorOf(QApplication::focusWidget()) ||
+                m_frame->Results()->hasFocus());
+        m_frame->ActivateNextPane(false);
+        QCOMPARE(m_frame->ActiveTarget(), static_cast<CCommandTarget*>(m_frame->Editor()));
+    }
+
+    void splitKeysMoveTheBarsAndEscapePutsThemBack()
+    {
+        QSplitter& outer = *m_frame->OuterSplitter();
+        QSplitter& inner = *m_frame->InnerSplitter();
+        const QList<int> outerBefore = outer.sizes();
+        const QList<int> innerBefore = inner.sizes();
+        m_frame->StartSplitTracking();
+        QTest::keyClick(m_frame->Editor(), Qt::Key_Down);
+        QTest::keyClick(m_frame->Editor(), Qt::Key_Right);
+        QCOMPARE(outer.sizes().at(0), outerBefore.at(0) + CSplitterKeyboardMover::kStep);
+        QCOMPARE(inner.sizes().at(0), innerBefore.at(0) + CSplitterKeyboardMover::kStep);
+        QVERIFY(m_frame->Editor()->text().isEmpty()); // the keys did not reach the editor
+        QTest::keyClick(m_frame->Editor(), Qt::Key_Escape);
+        QVERIFY(!m_frame->SplitMover()->IsActive());
+        QCOMPARE(outer.sizes(), outerBefore);
+        QCOMPARE(inner.sizes(), innerBefore);
+
+        m_frame->StartSplitTracking();
+        QTest::keyClick(m_frame->Editor(), Qt::Key_Up);
+        QTest::keyClick(m_frame->Editor(), Qt::Key_Return);
+        QCOMPARE(outer.sizes().at(0), outerBefore.at(0) - CSplitterKeyboardMover::kStep);
+    }
+
+private:
+    CTessellaDoc& Doc() { return m_frame->Document().Doc(); }
+
+    void AddConnection()
+    {
+        Doc().m_connections.append(Entry(m_source->Name()));
+        m_frame->Document().UpdateAllViews(nullptr);
+    }
+
+    std::unique_ptr<RecordingApp> m_app;
+    std::unique_ptr<SqliteDataSource> m_source;
+    std::unique_ptr<CChildFrame> m_frame;
+};
+
+TESSELLA_GUI_TEST(ChildFrameTest)
+#include "ChildFrameTest.moc"

@@ -1,0 +1,181 @@
+// Saving, reopening and closing a document through its window.
+
+#include "CChildFrame.h"
+#include "CDocumentSaver.h"
+#include "CLeftView.h"
+#include "CQueryDocument.h"
+#include "CTessellaView.h"
+#include "GuiTestRegistry.h"
+#include "RecordingMessages.h"
+#include "ViewTestSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class DocumentWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_app = std::make_unique<RecordingApp>(); }
+    void cleanup() { m_app.reset(); }
+
+    void typingMarksTheWindowModified()
+    {
+        CChildFrame frame;
+        frame.Document().SetTitle(QStringLiteral("TSL1"));
+        QVERIFY(!frame.isWindowModified());
+        QTest::keyClicks(frame.Editor(), QStringLiteral("SELECT"));
+        QVERIFY(frame.Document().IsModified());
+        QVERIFY(frame.isWindowModified());
+        QCOMPARE(frame.windowTitle(), QStringLiteral("TSL1[*]"));
+    }
+
+    void savedDocumentOpensAgainWithItsConnectionsAndText()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("round.tsl"));
+        {
+            CChildFrame frame;
+            CConnectionData entry = Entry(QStringLiteral("Sales"), 0);
+            entry.m_login = QStringLiteral("clerk");
+            entry.m_password = QStringLiteral("secret");
+            entry.m_timeOut = 12;
+            frame.Document().Doc().m_connections << entry << Entry(QStringLiteral("Stock"));
+            frame.Editor()->setText(QStringLiteral("SELECT 1 ;\r\nSELECT 'caf\u00e9'"));
+            QSignalSpy saved(&frame.Document(), &CQueryDocument::saved);
+            QVERIFY(frame.Document().IsModified());
+            QVERIFY(CDocumentSaver(frame.Document(), &frame).DoSave(path));
+            QVERIFY(!frame.Document().IsModified());
+            QCOMPARE(frame.Document().Title(), QStringLiteral("round.tsl"));
+            QCOMPARE(saved.size(), 1);
+        }
+        CChildFrame reopened;
+        QString error;
+        QVERIFY2(reopened.Document().Load(path, error), qPrintable(error));
+        const CConnectionDataArray& connections = reopened.Document().Doc().m_connections;
+        QCOMPARE(connections.size(), 2);
+        QCOMPARE(connections.at(0).m_login, QStringLiteral("clerk"));
+        QCOMPARE(connections.at(0).m_password, QStringLiteral("secret"));
+        QCOMPARE(connections.at(0).m_timeOut, 12);
+        QCOMPARE(connections.at(0).m_enabled, 0);
+        QCOMPARE(reopened.Editor()->text(), QStringLiteral("SELECT 1 ;\r\nSELECT 'caf\u00e9'"));
+        QVERIFY(!reopened.Document().IsModified());
+        QVERIFY(!reopened.Editor()->isUndoAvailable());
+        QCOMPARE(reopened.Document().PathName(), path);
+        reopened.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&reopened));
+        QTRY_COMPARE(reopened.Tree()->topLevelItemCount(), 2);
+    }
+
+    void saveAsBareSqlKeepsOnlyTheText()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("plain.sql"));
+        CChildFrame frame;
+        frame.Document().Doc().m_connections << Entry(QStringLiteral("Sales"));
+        frame.Editor()->setText(QStringLiteral("SELECT 2"));
+        QVERIFY(frame.Document().Save(path, m_error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("SELECT 2"));
+    }
+
+    void aFailedSaveIsReportedAndTheDocumentStaysModified()
+    {
+        CChildFrame frame;
+        frame.Editor()->setText(QStringLiteral("SELECT 3"));
+        const QString path = m_dir.filePath(QStringLiteral("no-such-folder/x.tsl"));
+        QVERIFY(!CDocumentSaver(frame.Document(), &frame).DoSave(path));
+        QCOMPARE(m_app->Texts(),
+                 QStringList{QStringLiteral("Unable to write to %1, it is read-only or opened by "
+                                            "someone else.")
+                                 .arg(path)});
+        QVERIFY(frame.Document().IsModified());
+        QVERIFY(frame.Document().PathName().isEmpty());
+    }
+
+    void aBrokenDocumentDoesNotLoad()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("broken.tsl"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("SELECT 1");
+        file.close();
+        CChildFrame frame;
+        QVERIFY(!frame.Document().Load(path, m_error));
+        QCOMPARE(m_error, QStringLiteral("Unexpected file format."));
+        QVERIFY(frame.Document().Doc().m_connections.isEmpty());
+    }
+
+    void closingAModifiedDocumentAsksFirst()
+    {
+        CChildFrame frame;
+        frame.Document().SetTitle(QStringLiteral("TSL4"));
+        frame.Editor()->setText(QStringLiteral("SELECT 4"));
+        frame.show();
+
+        m_app->answers = {QMessageBox::Cancel};
+        QVERIFY(!frame.close());
+        QCOMPARE(m_app->Texts(), QStringList{QStringLiteral("Save changes to TSL4?")});
+        QCOMPARE(m_app->shown.at(0).style, CSuperApp::MessageStyle::YesNoCancel);
+        QVERIFY(frame.isVisible());
+
+        m_app->answers = {QMessageBox::No};
+        QVERIFY(frame.close());
+        QVERIFY(frame.Document().IsModified());
+    }
+
+    void answeringYesSavesUnderTheChosenName()
+    {
+        CChildFrame frame;
+        frame.Document().SetTitle(QStringLiteral("TSL5"));
+        frame.Editor()->setText(QStringLiteral("SELECT 5"));
+        frame.show();
+        m_app->answers = {QMessageBox::Yes};
+        QString suggested;
+        QTimer::singleShot(
+            0, this, [this, &suggested] { AnswerSaveDialog(QStringLiteral("chosen"), suggested); });
+        QVERIFY(frame.close());
+        QCOMPARE(suggested, QStringLiteral("TSL5.tsl"));
+        const QString path = m_dir.filePath(QStringLiteral("chosen.tsl"));
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(frame.Document().PathName(), path);
+        QVERIFY(!frame.Document().IsModified());
+    }
+
+    void aSavedDocumentClosesWithoutAQuestion()
+    {
+        CChildFrame frame;
+        frame.Editor()->setText(QStringLiteral("SELECT 6"));
+        QVERIFY(frame.Document().Save(m_dir.filePath(QStringLiteral("six.tsl")), m_error));
+        frame.show();
+        QVERIFY(frame.close());
+        QVERIFY(m_app->shown.isEmpty());
+    }
+
+private:
+    // Reads the name the save dialog suggests, then saves under `typed` in the test folder.
+    void AnswerSaveDialog(const QString& typed, QString& suggested)
+    {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(20, this,
+                               [this, typed, &suggested] { AnswerSaveDialog(typed, suggested); });
+            return;
+        }
+        suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        dialog->setDirectory(m_dir.path());
+        dialog->selectFile(typed);
+        static_cast<QDialog*>(dialog)->accept(); // as the Save or Open button does
+    }
+
+    QTemporaryDir m_dir;
+    QString m_error;
+    std::unique_ptr<RecordingApp> m_app;
+};
+
+TESSELLA_GUI_TEST(DocumentWindowTest)
+#include "DocumentWindowTest.moc"
