@@ -1,5 +1,5 @@
--- Tessella demo: each batch ends at a ";" standing on its own between blanks.
--- Run it with Alt+R; select a part of the text to run only that part.
+-- Tessella demo: each batch ends at a semicolon standing between blanks.
+-- Run it with Alt+R. Select a part of the text to run only that part.
 
 SELECT count(*) AS customers FROM customers ;
 

@@ -243,6 +243,15 @@ void CMainFrame::OnSubWindowActivated()
         m_watchedChild = child;
         if (child) {
             connect(child, &CChildFrame::commandStateChanged, this, &CMainFrame::UpdateCommands);
+            connect(child, &CChildFrame::statusMessage, this, [this](const QString& text) {
+                if (text.isEmpty()) {
+                    statusBar()->clearMessage();
+                } else {
+                    statusBar()->showMessage(text);
+                }
+                // The copy that reports goes on at once; show the text now.
+                statusBar()->repaint();
+            });
             connect(&child->Document(), &CQueryDocument::titleChanged, this,
                     &CMainFrame::UpdateTitle);
         }

@@ -1,41 +1,92 @@
 #include "CResultsView.h"
 
+#include "CConnectionData.h"
+#include "CConnectionPage.h"
+#include "CListEditCtrl.h"
 #include "CRegisteredEvents.h"
-#include "CResultsModel.h"
+#include "CResultListModel.h"
 #include "CTessellaDoc.h"
 
-#include <QHeaderView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
-#include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
+namespace {
+
+constexpr int kStatusMilliseconds = 500;
+
+} // namespace
+
 CResultsView::CResultsView(CTessellaDoc& document, QWidget* parent)
-    : QWidget(parent), m_document(document), m_tabs(new QTabWidget(this)),
-      m_list(new QTableView(this)), m_model(new CResultsModel(document, this))
+    : QWidget(parent), m_document(document), m_tabs(new QTabWidget(this))
 {
     m_tabs->setTabPosition(QTabWidget::South);
-    m_list->setModel(m_model);
-    setFocusProxy(m_list);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setShowGrid(true);
-    m_list->horizontalHeader()->hide();
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
-    m_tabs->addTab(m_list, tr("All Results"));
-    m_tabs->addTab(new QWidget(this), tr("Connections"));
+    m_tabs->addTab(CreateResultsPage(), tr("All Results"));
+    m_connectionPage = new CConnectionPage(m_document, m_tabs);
+    m_tabs->addTab(m_connectionPage, tr("Connections"));
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CResultsView::OnTabChanged);
+    connect(m_connectionPage, &CConnectionPage::connectionsChanged, this,
+            &CResultsView::connectionsChanged);
+    connect(m_connectionPage, &CConnectionPage::documentModified, this,
+            &CResultsView::documentModified);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tabs);
+    setFocusProxy(m_list);
 
     m_document.SetResultsWindow(this);
     connect(&m_document, &CTessellaDoc::runStarting, this, &CResultsView::OnRunStarting);
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CResultsView::RefreshStatus);
+    timer->start(kStatusMilliseconds);
+}
+
+QWidget* CResultsView::CreateResultsPage()
+{
+    auto* page = new QWidget(m_tabs);
+    m_list = new CListEditCtrl(page);
+    m_model = new CResultListModel(m_document, m_list);
+    m_list->SetResultModel(m_model);
+    connect(m_list, &CListEditCtrl::statusMessage, this, &CResultsView::statusMessage);
+    m_autoScroll = new QCheckBox(tr("Auto scroll"), page);
+    m_autoScroll->setChecked(m_document.m_autoScroll != 0);
+    connect(m_autoScroll, &QCheckBox::toggled, this,
+            [this](bool on) { m_document.m_autoScroll = on ? 1 : 0; });
+    m_status = new QLabel(page);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(2, 0, 2, 0);
+    bottom->setSpacing(5);
+    bottom->addWidget(m_autoScroll);
+    bottom->addWidget(m_status, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+    return page;
 }
 
 void CResultsView::OnRunStarting()
 {
-    m_model->Reset();
-    m_tabs->setCurrentIndex(0);
+    m_model->ResetForRun();
+    if (m_tabs->currentIndex() != 0) {
+        m_tabs->setCurrentIndex(0);
+    }
+}
+
+void CResultsView::OnTabChanged(int index)
+{
+    if (index == 1) {
+        m_connectionPage->RefreshButtons();
+    }
 }
 
 bool CResultsView::event(QEvent* event)
@@ -43,30 +94,30 @@ bool CResultsView::event(QEvent* event)
     if (event->type() != CRegisteredEvents::ArrayPost()) {
         return QWidget::event(event);
     }
+    CRegisteredEvents::Received(event);
     CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
-    // The rows go to the end of the connection's group, or to a new group with its title row
-    // at the end of the list; the model announces them before the store has them.
-    const CResultStore& results = m_document.Results();
-    const qsizetype groupEnd = results.BlockEnd(batch.m_connectionName);
-    const qsizetype first = groupEnd >= 0 ? groupEnd : results.Count();
-    const qsizetype count = qsizetype(batch.size()) + (groupEnd >= 0 ? 0 : 1);
-    m_model->BeginInsertRows(first, count);
-    m_document.IntakeBatch(batch);
-    m_model->EndInsertRows();
+    m_model->BatchTaken(m_document.IntakeBatch(batch));
     return true;
 }
 
-void CResultsView::ShowEntry(const CConnectionData& /*entry*/)
+void CResultsView::ShowEntry(const CConnectionData& entry)
 {
-    // The "Connections" page has no editor yet.
+    m_connectionPage->WriteRecord(entry);
+    if (m_tabs->currentIndex() == 1) {
+        m_connectionPage->RefreshButtons();
+    }
 }
 
 void CResultsView::ScrollToConnectionEnd(const QString& dataSource)
 {
+    if (!m_document.IsIdle()) {
+        return;
+    }
     const qsizetype end = m_document.Results().BlockEnd(dataSource);
     if (end <= 0) {
         return;
     }
+    // After the events already waiting, so a pending count change comes first.
     QMetaObject::invokeMethod(
         m_list,
         [this, end] {
@@ -75,4 +126,106 @@ void CResultsView::ScrollToConnectionEnd(const QString& dataSource)
             }
         },
         Qt::QueuedConnection);
+}
+
+void CResultsView::RefreshStatus()
+{
+    m_model->TrimAfterRun();
+    const qsizetype rows = m_document.Results().Count();
+    if (rows == 0) {
+        m_status->clear();
+        return;
+    }
+    QString row = QStringLiteral("?");
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (!selected.isEmpty()) {
+        int first = selected.first().row();
+        for (const QModelIndex& index : selected) {
+            first = std::min(first, index.row());
+        }
+        if (first < rows) {
+            row = QString::number(first + 1);
+        }
+    }
+    m_status->setText(QStringLiteral("%1 of %2").arg(row).arg(rows));
+}
+
+QString CResultsView::StatusText() const
+{
+    return m_status->text();
+}
+
+QWidget* CResultsView::FocusedPaneChild() const
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused) {
+        return nullptr;
+    }
+    // The list's own viewport or the row viewer count as the list or a text box.
+    if (focused == m_list || isAncestorOf(focused)) {
+        return focused;
+    }
+    return nullptr;
+}
+
+bool CResultsView::UpdateCommand(Command command, bool& enabled) const
+{
+    QWidget* focused = FocusedPaneChild();
+    auto* edit = qobject_cast<QLineEdit*>(focused);
+    const bool list = focused == m_list;
+    const bool writable = edit && !edit->isReadOnly();
+    switch (command) {
+    case Command::EditUndo:
+    case Command::EditCut:
+    case Command::EditPaste:
+        enabled = writable;
+        return true;
+    case Command::EditCopy:
+    case Command::EditSelectAll:
+        enabled = edit || list;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CResultsView::RunCommand(Command command)
+{
+    bool enabled = false;
+    if (!UpdateCommand(command, enabled)) {
+        return false;
+    }
+    if (!enabled) {
+        return true;
+    }
+    QWidget* focused = FocusedPaneChild();
+    if (focused == m_list) {
+        if (command == Command::EditCopy) {
+            m_list->Copy();
+        } else if (command == Command::EditSelectAll) {
+            m_list->SelectAllRows();
+        }
+        return true;
+    }
+    auto* edit = qobject_cast<QLineEdit*>(focused);
+    switch (command) {
+    case Command::EditUndo:
+        edit->undo();
+        break;
+    case Command::EditCut:
+        edit->cut();
+        break;
+    case Command::EditCopy:
+        edit->copy();
+        break;
+    case Command::EditPaste:
+        edit->paste();
+        break;
+    case Command::EditSelectAll:
+        edit->selectAll();
+        break;
+    default:
+        break;
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #include "CChildFrame.h"
 
 #include "CCommandTarget.h"
+#include "CDlgClosingThreads.h"
 #include "CDocumentSaver.h"
 #include "CLeftView.h"
 #include "CProgressDlg.h"
@@ -112,6 +113,14 @@ void CChildFrame::ConnectDocument()
                 UpdateRunActions();
             });
     connect(m_tree, &CLeftView::scrollResultsTo, m_results, &CResultsView::ScrollToConnectionEnd);
+    // Edits on the connection page: the tree rebuilds, Run follows, the title shows the mark.
+    connect(m_results, &CResultsView::connectionsChanged, this,
+            [this] { m_document->UpdateAllViews(m_results); });
+    connect(m_results, &CResultsView::documentModified, this,
+            [this] { m_document->SetModifiedFlag(true); });
+    connect(m_results, &CResultsView::statusMessage, this, &CChildFrame::statusMessage);
+    // Closing while a query runs waits behind the closing window.
+    m_document->Doc().SetClosingWaiter(CDlgClosingThreads::Waiter(this));
     connect(m_editor, &CTessellaView::selectionChanged, this, &CChildFrame::commandStateChanged);
     connect(m_editor, &CTessellaView::textChanged, this, &CChildFrame::commandStateChanged);
     connect(qApp, &QApplication::focusChanged, this,

@@ -56,6 +56,8 @@ public:
     bool SaveAs();
 
 signals:
+    // A text for the main window's status bar; empty for its idle text.
+    void statusMessage(const QString& text);
     // Something that commands depend on changed: run state, selection, text, connections.
     void commandStateChanged();
 

@@ -5,7 +5,7 @@
 #include "CLeftView.h"
 #include "CProgressDlg.h"
 #include "CQueryDocument.h"
-#include "CResultsModel.h"
+#include "CResultListModel.h"
 #include "CResultsView.h"
 #include "CSplitterKeyboardMover.h"
 #include "CTessellaView.h"
@@ -15,8 +15,11 @@
 #include "ViewTestSupport.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 
 class ChildFrameTest : public QObject
 {
@@ -69,6 +72,30 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_frame->RunAction()->isEnabled(), 20000);
         QVERIFY(!m_frame->StopAction()->isEnabled());
         QVERIFY(Doc().IsIdle());
+    }
+
+    void closingDuringARunWaitsBehindTheClosingWindow()
+    {
+        AddConnection();
+        m_frame->Editor()->setText(RowsSql(50'000'000));
+        m_frame->OnRun();
+        QTRY_VERIFY_WITH_TIMEOUT(Doc().Results().Count() > 200, 20000);
+        m_frame->Document().SetModifiedFlag(false); // no question about saving
+
+        QString shownWhileWaiting;
+        QTimer::singleShot(300, this, [&shownWhileWaiting] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                const auto labels = modal->findChildren<QLabel*>();
+                shownWhileWaiting = labels.isEmpty() ? QString() : labels.first()->text();
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(m_frame->close());
+        QCOMPARE(shownWhileWaiting, QStringLiteral("Closing threads and database connections"));
+        QVERIFY(Doc().IsIdle());
+        // The window checks once a second; the thread ends at its next row.
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void altRRunsWhereverTheFocusIs()
@@ -147,7 +174,8 @@ private slots:
     {
         m_frame->Editor()->setFocus();
         m_frame->ActivateNextPane(true);
-        QCOMPARE(m_frame->ActiveTarget(), nullptr); // the results pane carries no edit command
+        // The results pane carries the edit commands of its list and text boxes.
+        QCOMPARE(m_frame->ActiveTarget(), static_cast<CCommandTarget*>(m_frame->Results()));
         m_frame->ActivateNextPane(true);
         QVERIFY(m_frame->Tree()->hasFocus());
         m_frame->ActivateNextPane(false);

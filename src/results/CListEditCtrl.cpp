@@ -1,0 +1,167 @@
+#include "CListEditCtrl.h"
+
+#include "CCopyInterruption.h"
+#include "CLVEdit.h"
+#include "CResultListModel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace {
+
+// The copy shows its progress and looks for a key press every so many rows.
+constexpr int kCopyStep = 100;
+
+// The selected rows in list order.
+std::vector<int> SelectedRows(const QItemSelection& selection)
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.push_back(row);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+} // namespace
+
+CListEditCtrl::CListEditCtrl(QWidget* parent)
+    : QTableView(parent), m_viewer(new CLVEdit(viewport()))
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setShowGrid(true);
+    setWordWrap(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTextElideMode(Qt::ElideRight);
+    verticalHeader()->hide();
+    // Rows of one height, never measured: a million rows cost nothing to lay out.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setDefaultSectionSize(100);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    setIconSize(QSize(16, 16));
+    connect(m_viewer, &CLVEdit::closed, this, [this] { setFocus(Qt::OtherFocusReason); });
+}
+
+void CListEditCtrl::SetResultModel(CResultListModel* model)
+{
+    m_model = model;
+    setModel(model);
+    model->SetView(this);
+    connect(model, &CResultListModel::scrollRequested, this, [this](int row) {
+        if (row >= 0 && row < m_model->rowCount()) {
+            scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
+        }
+    });
+}
+
+QString CListEditCtrl::SelectedRowsText(bool* aborted)
+{
+    if (aborted) {
+        *aborted = false;
+    }
+    if (!m_model || !selectionModel()) {
+        return {};
+    }
+    // Rows of the announced tail that do not exist yet are not copied.
+    std::vector<int> rows = SelectedRows(selectionModel()->selection());
+    const int realRows = m_model->RealRows();
+    rows.erase(std::lower_bound(rows.begin(), rows.end(), realRows), rows.end());
+    const int columns = m_model->columnCount();
+    const int total = static_cast<int>(rows.size());
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString text;
+    bool stopped = false;
+    {
+        CCopyInterruption interruption;
+        for (int k = 0; k < total; ++k) {
+            const int row = rows[static_cast<std::size_t>(k)];
+            if (k % kCopyStep == 0) {
+                emit statusMessage(
+                    QStringLiteral("Press any key to abort. row: %1 of %2").arg(row).arg(total));
+                if (interruption.KeyPressed()) {
+                    stopped = true;
+                    break;
+                }
+            }
+            // Every row but the first starts a line, even when the row before was empty.
+            if (k > 0) {
+                text += u'\n';
+            }
+            for (int column = 0; column < columns; ++column) {
+                if (column > 0) {
+                    text += u'\t';
+                }
+                text += m_model->CellText(row, column);
+            }
+        }
+    }
+    emit statusMessage(QString());
+    QGuiApplication::restoreOverrideCursor();
+    if (aborted) {
+        *aborted = stopped;
+    }
+    return stopped ? QString() : text;
+}
+
+bool CListEditCtrl::Copy()
+{
+    bool aborted = false;
+    const QString text = SelectedRowsText(&aborted);
+    if (aborted || text.isEmpty()) {
+        return false;
+    }
+    QGuiApplication::clipboard()->setText(text);
+    return true;
+}
+
+void CListEditCtrl::SelectAllRows()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    selectAll();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+QString CListEditCtrl::RowText(int row) const
+{
+    if (!m_model) {
+        return {};
+    }
+    QStringList cells;
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        cells << m_model->CellText(row, column);
+    }
+    return cells.join(u' ');
+}
+
+void CListEditCtrl::OpenRowViewer(int row)
+{
+    if (!m_model || row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    const int last = m_model->columnCount() - 1;
+    const int right = columnViewportPosition(last) + columnWidth(last);
+    const QRect rowRect(0, rowViewportPosition(row), right, rowHeight(row));
+    m_viewer->Open(RowText(row), rowRect, std::max(right, 50));
+}
+
+void CListEditCtrl::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) {
+        OpenRowViewer(index.row());
+    }
+}

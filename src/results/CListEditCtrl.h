@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QTableView>
+
+class CLVEdit;
+class CResultListModel;
+
+// The "All Results" list: a report view over the result model with full-row
+// selection of several rows, a read-only row viewer on double-click, and Copy
+// of the selected rows as tab-separated text.
+class CListEditCtrl : public QTableView
+{
+    Q_OBJECT
+
+public:
+    explicit CListEditCtrl(QWidget* parent = nullptr);
+
+    void SetResultModel(CResultListModel* model);
+    CResultListModel* ResultModel() const { return m_model; }
+
+    // Puts the selected rows on the clipboard: cells separated by a tab, rows by
+    // a line feed, exactly as many cells a row as the list has columns, no
+    // header and no final line break. A key press during a long copy aborts it
+    // and leaves the clipboard as it was. True when the clipboard was set.
+    bool Copy();
+    // The text Copy would put on the clipboard; empty after an abort.
+    QString SelectedRowsText(bool* aborted = nullptr);
+    void SelectAllRows();
+
+    // Opens the row viewer over `row`.
+    void OpenRowViewer(int row);
+    CLVEdit* RowViewer() const { return m_viewer; }
+    // The row viewer's text: every cell of the row joined by single blanks.
+    QString RowText(int row) const;
+
+signals:
+    // A text for the status bar; empty for its idle text.
+    void statusMessage(const QString& text);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    CResultListModel* m_model = nullptr;
+    CLVEdit* m_viewer;
+};

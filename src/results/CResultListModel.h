@@ -1,0 +1,63 @@
+#pragma once
+
+#include "CResultStore.h"
+
+#include <QAbstractTableModel>
+
+class CTessellaDoc;
+class QTableView;
+
+// The "All Results" list's rows. Stores none: every cell comes from the
+// document's result store when the view paints it. The row count the view
+// sees is the document's announced count, which runs up to 1000 rows ahead of
+// the real rows so that it changes rarely; columns are added, 100 pixels wide
+// and without captions, when a wider row is painted. Changes of the count,
+// scrolling and repainting are posted to the model itself, replacing one of
+// the same kind still waiting, so a burst of batches costs one of each.
+class CResultListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    CResultListModel(CTessellaDoc& document, QObject* parent = nullptr);
+
+    // The view whose page decides what to repaint and where to scroll.
+    void SetView(QTableView* view) { m_view = view; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // A run begins: no rows, at most three columns, at least one.
+    void ResetForRun();
+    // A batch went into the document's store.
+    void BatchTaken(const CResultStore::IntakeResult& intake);
+    // After a run: the announced count comes down to the rows that exist.
+    void TrimAfterRun();
+    // Cell text as the list shows it; empty beyond the row's own fields.
+    QString CellText(int row, int column) const;
+    // Rows that really exist (the announced count may be higher).
+    int RealRows() const;
+
+signals:
+    // Bring a row into view (partially visible is enough).
+    void scrollRequested(int row);
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void ApplyRowCount(int rows);
+    void ApplyColumnCount(int columns);
+    void RedrawPage(int first, int last);
+    void AskForColumns(int columns) const;
+    void TrimTail() const;
+    int PageSize() const;
+    int TopRow() const;
+
+    CTessellaDoc& m_document;
+    QTableView* m_view = nullptr;
+    int m_shownRows = 0;
+    int m_shownColumns = 1;
+};
