@@ -1,7 +1,7 @@
 #include "CConnectionPage.h"
 #include "CDataSourceCombo.h"
 #include "CTessellaDoc.h"
-#include "ResultsTestRegistry.h"
+#include "GuiTestRegistry.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -305,6 +305,6 @@ private slots:
     }
 };
 
-TESSELLA_RESULTS_TEST(ConnectionPageTest)
+TESSELLA_GUI_TEST(ConnectionPageTest)
 
 #include "ConnectionPageTest.moc"

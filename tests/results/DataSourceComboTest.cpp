@@ -1,8 +1,8 @@
 #include "CConnectionPage.h"
 #include "CDataSourceCombo.h"
 #include "CTessellaDoc.h"
+#include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
-#include "ResultsTestRegistry.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -137,6 +137,6 @@ private slots:
     }
 };
 
-TESSELLA_RESULTS_TEST(DataSourceComboTest)
+TESSELLA_GUI_TEST(DataSourceComboTest)
 
 #include "DataSourceComboTest.moc"

@@ -1,6 +1,6 @@
 #include "CDlgClosingThreads.h"
 #include "CWorkerThread.h"
-#include "ResultsTestRegistry.h"
+#include "GuiTestRegistry.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -134,6 +134,6 @@ private slots:
     }
 };
 
-TESSELLA_RESULTS_TEST(DlgClosingThreadsTest)
+TESSELLA_GUI_TEST(DlgClosingThreadsTest)
 
 #include "DlgClosingThreadsTest.moc"

@@ -1,7 +1,7 @@
 #include "CConnectionPage.h"
 #include "COdbcAdministrator.h"
 #include "CTessellaDoc.h"
-#include "ResultsTestRegistry.h"
+#include "GuiTestRegistry.h"
 
 #include <QPushButton>
 #include <QStandardPaths>
@@ -118,6 +118,6 @@ private slots:
     }
 };
 
-TESSELLA_RESULTS_TEST(OdbcAdministratorTest)
+TESSELLA_GUI_TEST(OdbcAdministratorTest)
 
 #include "OdbcAdministratorTest.moc"

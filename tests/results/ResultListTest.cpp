@@ -6,7 +6,7 @@
 #include "CPostElemArray.h"
 #include "CResultListModel.h"
 #include "CTessellaDoc.h"
-#include "ResultsTestRegistry.h"
+#include "GuiTestRegistry.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -219,6 +219,6 @@ private slots:
     }
 };
 
-TESSELLA_RESULTS_TEST(ResultListTest)
+TESSELLA_GUI_TEST(ResultListTest)
 
 #include "ResultListTest.moc"

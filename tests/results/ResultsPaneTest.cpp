@@ -8,7 +8,7 @@
 #include "CResultListModel.h"
 #include "CResultsView.h"
 #include "CTessellaDoc.h"
-#include "ResultsTestRegistry.h"
+#include "GuiTestRegistry.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -179,6 +179,6 @@ private:
     std::vector<std::unique_ptr<CPostElemArray>> m_batches;
 };
 
-TESSELLA_RESULTS_TEST(ResultsPaneTest)
+TESSELLA_GUI_TEST(ResultsPaneTest)
 
 #include "ResultsPaneTest.moc"
