@@ -59,5 +59,12 @@ format:
 check-format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
+# The benchmarks one after another; each prints its own figures.
+.PHONY: bench
+bench: build
+	$(BUILD_DIR)/bench/intake/bench_intake
+	$(BUILD_DIR)/bench/gui_stream/bench_gui_stream
+	$(BUILD_DIR)/bench/copy/bench_copy
+
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,497 @@
+// Streaming a large result into the results pane. A SQLite table of 1,000,000 rows x 5 columns
+// and a private ODBC data source for it are made in a temporary folder; then `SELECT * FROM t`
+// runs through a document shown in a real results pane (offscreen platform, 1000x600), once
+// with "Auto scroll" off and once with it on, and finally through tessella-run for comparison.
+//
+// Each pane run is a fresh child process of this program (--pane-run), so that its resident
+// memory is not flattered by memory freed by an earlier run. While the rows stream in, a 1 ms
+// precise QTimer on the user-interface thread records the time of each of its timeouts; the
+// largest interval between two timeouts is the longest the event loop went without a turn.
+
+#include "CConnectionData.h"
+#include "CRegisteredEvents.h"
+#include "CResultsView.h"
+#include "CRunSettings.h"
+#include "CSqlTextSource.h"
+#include "CTessellaDoc.h"
+#include "LocaleSetup.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kDefaultRows = 1'000'000;
+constexpr double kGapGoalMs = 50.0;
+constexpr int kTickMilliseconds = 1;
+// How long the shown pane settles before the run, and how long it keeps ticking after it.
+constexpr int kSettleMilliseconds = 300;
+const QString kDataSource = QStringLiteral("BenchStream");
+const QString kQuery = QStringLiteral("SELECT * FROM t");
+
+// ---- both processes -----------------------------------------------------------------------
+
+long ResidentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return -1;
+}
+
+double CpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// ---- the pane run (child process) ---------------------------------------------------------
+
+// The results pane, noting when it took in its last batch.
+class CTimedResultsView : public CResultsView
+{
+public:
+    using CResultsView::CResultsView;
+
+    qint64 lastMergeNs = -1;
+    const QElapsedTimer* clock = nullptr;
+    qsizetype batches = 0;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        const bool handled = CResultsView::event(event);
+        if (event->type() == CRegisteredEvents::ArrayPost()) {
+            lastMergeNs = clock->nsecsElapsed();
+            ++batches;
+        }
+        return handled;
+    }
+};
+
+// The UI thread's own CPU time: a gap it spent working shows as much CPU time as wall time; a gap
+// in which other processes had the CPUs shows little.
+qint64 ThreadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+struct Tick
+{
+    qint64 ns;
+    qint64 cpuNs;
+    qsizetype rows;
+};
+
+class CPaneRun : public QObject
+{
+public:
+    CPaneRun(CTessellaDoc& document, CTimedResultsView& view) : m_document(document), m_view(view)
+    {
+        m_clock.start();
+        m_view.clock = &m_clock;
+        m_ticks.reserve(1 << 20);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(kTickMilliseconds);
+        connect(&m_timer, &QTimer::timeout, this, [this] { OnTick(); });
+        m_timer.start();
+        QTimer::singleShot(kSettleMilliseconds, this, [this] { Start(); });
+    }
+
+    // One "RESULT key=value ..." line for the parent process.
+    void Report(bool autoScroll) const
+    {
+        const qsizetype rows = m_document.Results().Count();
+        // The largest interval between two ticks from the last tick before Run to the first
+        // after the last merge, and where in the run it ended.
+        double gapMs = 0;
+        double gapCpuMs = 0;
+        double gapAtMs = 0;
+        qsizetype gapRows = 0;
+        double busyMs = 0; // the most UI-thread CPU time between two ticks
+        int over = 0;
+        std::vector<double> gaps;
+        for (std::size_t i = 1; i < m_ticks.size(); ++i) {
+            if (m_ticks[i].ns < m_runStartNs || m_ticks[i - 1].ns > m_view.lastMergeNs) {
+                continue;
+            }
+            const double gap = double(m_ticks[i].ns - m_ticks[i - 1].ns) / 1e6;
+            const double cpu = double(m_ticks[i].cpuNs - m_ticks[i - 1].cpuNs) / 1e6;
+            gaps.push_back(gap);
+            over += gap >= kGapGoalMs ? 1 : 0;
+            busyMs = std::max(busyMs, cpu);
+            if (gap > gapMs) {
+                gapMs = gap;
+                gapCpuMs = cpu;
+                gapAtMs = double(m_ticks[i].ns - m_runStartNs) / 1e6;
+                gapRows = m_ticks[i - 1].rows;
+            }
+        }
+        // What the stored row texts hold and what their buffers reserve.
+        qint64 characters = 0;
+        qint64 capacity = 0;
+        const CResultStore& results = m_document.Results();
+        for (qsizetype row = 0; row < rows; ++row) {
+            characters += results.At(row).m_text.size();
+            capacity += results.At(row).m_text.capacity();
+        }
+        std::sort(gaps.begin(), gaps.end());
+        const double p99 = gaps.empty() ? 0 : gaps[gaps.size() * 99 / 100];
+        std::printf("RESULT autoscroll=%d wall_ms=%.1f gap_ms=%.2f gap_at_ms=%.1f gap_rows=%lld "
+                    "p99_ms=%.2f over_goal=%d ticks=%zu rss_before_kb=%ld rss_after_kb=%ld "
+                    "rows=%lld batches=%lld cpu_ui_s=%.3f cpu_all_s=%.3f gap_cpu_ms=%.2f "
+                    "busy_ms=%.2f text_chars=%.1f text_capacity=%.1f dispatcher=%s\n",
+                    autoScroll ? 1 : 0, double(m_view.lastMergeNs - m_runStartNs) / 1e6, gapMs,
+                    gapAtMs, static_cast<long long>(gapRows), p99, over, gaps.size(), m_rssBeforeKb,
+                    m_rssAfterKb, static_cast<long long>(rows),
+                    static_cast<long long>(m_view.batches), m_cpuUi, m_cpuAll, gapCpuMs, busyMs,
+                    double(characters) / double(rows), double(capacity) / double(rows),
+                    QAbstractEventDispatcher::instance()->metaObject()->className());
+        std::fflush(stdout);
+    }
+
+private:
+    void Start()
+    {
+        m_rssBeforeKb = ResidentKilobytes();
+        m_cpuUi = CpuSeconds(RUSAGE_THREAD);
+        m_cpuAll = CpuSeconds(RUSAGE_SELF);
+        m_runStartNs = m_clock.nsecsElapsed();
+        m_document.StartRun(m_source);
+        m_started = true;
+    }
+
+    void OnTick()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_ticks.push_back({now, ThreadCpuNs(), m_document.Results().Count()});
+        if (m_finishedNs >= 0) {
+            if (now - m_finishedNs > qint64(kSettleMilliseconds) * 1'000'000) {
+                m_timer.stop();
+                QCoreApplication::quit();
+            }
+            return;
+        }
+        if (!m_started || !m_document.IsIdle()) {
+            return;
+        }
+        // The threads have ended; batches they posted last may still wait in the queue.
+        QCoreApplication::sendPostedEvents(&m_view, CRegisteredEvents::ArrayPost());
+        m_cpuUi = CpuSeconds(RUSAGE_THREAD) - m_cpuUi;
+        m_cpuAll = CpuSeconds(RUSAGE_SELF) - m_cpuAll;
+        m_rssAfterKb = ResidentKilobytes();
+        m_finishedNs = m_clock.nsecsElapsed();
+    }
+
+    CTessellaDoc& m_document;
+    CTimedResultsView& m_view;
+    CStringTextSource m_source{kQuery};
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    std::vector<Tick> m_ticks;
+    bool m_started = false;
+    qint64 m_runStartNs = 0;
+    qint64 m_finishedNs = -1;
+    long m_rssBeforeKb = 0;
+    long m_rssAfterKb = 0;
+    double m_cpuUi = 0;
+    double m_cpuAll = 0;
+};
+
+int RunPane(int argc, char** argv, bool autoScroll)
+{
+    QApplication application(argc, argv);
+    CTessellaDoc document;
+    CConnectionData entry;
+    entry.m_dataSource = kDataSource;
+    document.m_connections.append(entry);
+    // The default run settings, whatever the user has stored.
+    document.SetSettingsOverride(CRunSettings{});
+    CTimedResultsView view(document);
+    view.resize(1000, 600);
+    view.AutoScroll()->setChecked(autoScroll);
+    view.show();
+    CPaneRun run(document, view);
+    QApplication::exec();
+    run.Report(autoScroll);
+    return 0;
+}
+
+// ---- the parent process -------------------------------------------------------------------
+
+bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// The table: integer id, a 20-character text, a real, a date as text, and a text that is NULL
+// every tenth row. `check` gets what the table holds: rows, shortest and longest name, notes.
+bool MakeDatabase(const QString& path, qsizetype rows, QByteArray& check)
+{
+    // Put together by concatenation: the printf format would be taken for a QString::arg marker.
+    const QByteArray sql =
+        "PRAGMA journal_mode = OFF;\n"
+        "PRAGMA synchronous = OFF;\n"
+        "CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(20) NOT NULL, amount REAL NOT NULL,\n"
+        "    day DATE NOT NULL, note VARCHAR(40));\n"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+        QByteArray::number(rows) +
+        ")\n"
+        "INSERT INTO t SELECT i, printf('item-%015d', i), round(i * 0.37, 2),\n"
+        "    date('2000-01-01', '+' || (i % 9000) || ' days'),\n"
+        "    CASE WHEN i % 10 = 0 THEN NULL ELSE 'note number ' || i END FROM n;\n"
+        ".mode list\n"
+        ".separator ' '\n"
+        "SELECT 'check', count(*), min(length(name)), max(length(name)), count(note) FROM t;\n";
+    QProcess sqlite;
+    sqlite.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sqlite.start(QStringLiteral("sqlite3"), {path});
+    if (!sqlite.waitForStarted()) {
+        std::fprintf(stderr, "bench_gui_stream: cannot start sqlite3\n");
+        return false;
+    }
+    sqlite.write(sql);
+    sqlite.closeWriteChannel();
+    sqlite.waitForFinished(-1);
+    const QByteArray output = sqlite.readAllStandardOutput();
+    check = output.mid(output.lastIndexOf("check ") + 6).trimmed();
+    return sqlite.exitStatus() == QProcess::NormalExit && sqlite.exitCode() == 0;
+}
+
+// A private ODBC configuration naming the SQLite driver by absolute path, with one user data
+// source that streams its rows (StepAPI); set in the environment before any ODBC call, and
+// inherited by the child processes.
+bool MakeOdbcConfig(const QDir& folder, const QString& database)
+{
+    const bool ok =
+        WriteFile(folder.filePath(QStringLiteral("odbcinst.ini")),
+                  "[SQLite3]\nDescription = SQLite 3\nDriver = " TESSELLA_SQLITE_ODBC_DRIVER
+                  "\n") &&
+        WriteFile(folder.filePath(QStringLiteral("odbc.ini")), QByteArray()) &&
+        WriteFile(folder.filePath(QStringLiteral("user-odbc.ini")),
+                  QStringLiteral("[%1]\nDriver = SQLite3\nDatabase = %2\nTimeout = 2000\n"
+                                 "StepAPI = 1\n")
+                      .arg(kDataSource, database)
+                      .toUtf8());
+    qputenv("ODBCSYSINI", folder.path().toLocal8Bit());
+    qputenv("ODBCINI", folder.filePath(QStringLiteral("user-odbc.ini")).toLocal8Bit());
+    // Run settings from an empty store: the runner's are the defaults as well.
+    qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
+    return ok;
+}
+
+// Other processes take the CPUs from the query thread, which runs at the lowest priority.
+QByteArray LoadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "?";
+    }
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return fields.mid(0, 3).join(' ');
+}
+
+using Figures = QHash<QString, QString>;
+
+std::optional<Figures> PaneRunInChild(const QString& self, bool autoScroll)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self, {QStringLiteral("--pane-run"), autoScroll ? u"1"_qs : u"0"_qs});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        return std::nullopt;
+    }
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith("RESULT ")) {
+            continue;
+        }
+        Figures figures;
+        for (const QByteArray& pair : line.mid(7).split(' ')) {
+            const qsizetype equals = pair.indexOf('=');
+            if (equals > 0) {
+                figures.insert(QString::fromUtf8(pair.left(equals)),
+                               QString::fromUtf8(pair.mid(equals + 1)));
+            }
+        }
+        return figures;
+    }
+    return std::nullopt;
+}
+
+struct RunnerFigures
+{
+    double wallMs = 0;
+    double cpuSeconds = 0;
+    int exitCode = -1;
+};
+
+RunnerFigures RunRunner(const QString& runner, const QString& sqlFile)
+{
+    RunnerFigures figures;
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const double cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(runner, {QStringLiteral("--dsn"), kDataSource, sqlFile});
+    process.waitForFinished(-1);
+    figures.wallMs = double(clock.nsecsElapsed()) / 1e6;
+    figures.cpuSeconds = CpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
+    figures.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return figures;
+}
+
+double Number(const Figures& figures, const char* key)
+{
+    return figures.value(QString::fromLatin1(key)).toDouble();
+}
+
+int RunAll(int argc, char** argv, qsizetype rows, const QString& runner)
+{
+    QCoreApplication application(argc, argv);
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "bench_gui_stream: cannot create a temporary folder\n");
+        return 1;
+    }
+    const QDir dir(folder.path());
+    const QString database = dir.filePath(QStringLiteral("stream.db"));
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray check;
+    if (!MakeDatabase(database, rows, check)) {
+        std::fprintf(stderr, "bench_gui_stream: cannot make the database\n");
+        return 1;
+    }
+    std::printf("database: %lld rows x 5 columns made in %.1f s (rows, shortest and longest "
+                "name, non-NULL notes: %s); load average %s, %d CPUs\n",
+                static_cast<long long>(rows), double(clock.elapsed()) / 1000.0, check.constData(),
+                LoadAverage().constData(), QThread::idealThreadCount());
+    const QString sqlFile = dir.filePath(QStringLiteral("query.sql"));
+    if (!MakeOdbcConfig(dir, database) || !WriteFile(sqlFile, kQuery.toUtf8())) {
+        std::fprintf(stderr, "bench_gui_stream: cannot write the ODBC configuration\n");
+        return 1;
+    }
+    std::fflush(stdout);
+
+    const QString self = QCoreApplication::applicationFilePath();
+    std::vector<Figures> panes;
+    for (const bool autoScroll : {false, true}) {
+        const std::optional<Figures> figures = PaneRunInChild(self, autoScroll);
+        if (!figures) {
+            std::fprintf(stderr, "bench_gui_stream: the pane run failed\n");
+            return 1;
+        }
+        panes.push_back(*figures);
+    }
+    const RunnerFigures headless = RunRunner(runner, sqlFile);
+
+    std::printf("event loop gap: largest interval between two timeouts of a 1 ms precise QTimer "
+                "on the UI thread (%s), from Run to the last merged batch\n\n",
+                qUtf8Printable(panes.front().value(u"dispatcher"_qs)));
+    std::printf("%-22s %10s %10s %9s %8s %9s %10s %10s\n", "run", "wall ms", "rows", "gap ms",
+                "p99 ms", ">=50 ms", "bytes/row", "cpu s");
+    for (const Figures& pane : panes) {
+        const double rowCount = Number(pane, "rows");
+        const double bytesPerRow =
+            (Number(pane, "rss_after_kb") - Number(pane, "rss_before_kb")) * 1024.0 / rowCount;
+        const bool autoScroll = Number(pane, "autoscroll") != 0;
+        std::printf("%-22s %10.1f %10.0f %9.2f %8.2f %9.0f %10.1f %10.3f\n",
+                    autoScroll ? "pane, auto scroll on" : "pane, auto scroll off",
+                    Number(pane, "wall_ms"), rowCount, Number(pane, "gap_ms"),
+                    Number(pane, "p99_ms"), Number(pane, "over_goal"), bytesPerRow,
+                    Number(pane, "cpu_all_s"));
+    }
+    std::printf("%-22s %10.1f %10s %9s %8s %9s %10s %10.3f\n", "tessella-run > /dev/null",
+                headless.wallMs, "-", "-", "-", "-", "-", headless.cpuSeconds);
+    std::printf("\n");
+    for (const Figures& pane : panes) {
+        const double gap = Number(pane, "gap_ms");
+        std::printf("auto scroll %-3s: largest gap %.2f ms (goal: under %.0f ms) %s, at %.0f ms "
+                    "into the run with %.0f rows merged; the UI thread ran %.2f ms of it; the "
+                    "most UI-thread CPU between two ticks %.2f ms\n",
+                    Number(pane, "autoscroll") != 0 ? "on" : "off", gap, kGapGoalMs,
+                    gap < kGapGoalMs ? "met" : "NOT met", Number(pane, "gap_at_ms"),
+                    Number(pane, "gap_rows"), Number(pane, "gap_cpu_ms"), Number(pane, "busy_ms"));
+        std::printf("                 UI thread CPU %.3f s of the process's %.3f s; %.0f batches; "
+                    "RSS %.1f -> %.1f MB; row text %.1f characters, %.1f reserved\n",
+                    Number(pane, "cpu_ui_s"), Number(pane, "cpu_all_s"), Number(pane, "batches"),
+                    Number(pane, "rss_before_kb") / 1024.0, Number(pane, "rss_after_kb") / 1024.0,
+                    Number(pane, "text_chars"), Number(pane, "text_capacity"));
+    }
+    std::printf("tessella-run: wall %.1f ms, exit code %d; pane run (auto scroll off) / "
+                "tessella-run: %.2f\n",
+                headless.wallMs, headless.exitCode,
+                Number(panes.front(), "wall_ms") / headless.wallMs);
+    for (const Figures& pane : panes) {
+        // The connection's title row, the column names and the end-of-data message come with
+        // the data rows.
+        if (qsizetype(Number(pane, "rows")) != rows + 3) {
+            std::printf("WARNING: a pane run ended with %s rows, not %lld\n",
+                        qUtf8Printable(pane.value(u"rows"_qs)), static_cast<long long>(rows + 3));
+        }
+    }
+    std::printf("load average (1, 5, 15 min) at the end: %s\n", LoadAverage().constData());
+    return headless.exitCode == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    odbc::EnsureUtf8Locale();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    qsizetype rows = kDefaultRows;
+    QString runner = QStringLiteral(TESSELLA_RUNNER_PATH);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--pane-run") == 0 && i + 1 < argc) {
+            return RunPane(argc, argv, std::strcmp(argv[i + 1], "1") == 0);
+        }
+        if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc) {
+            rows = QByteArray(argv[++i]).toLongLong();
+        } else if (std::strcmp(argv[i], "--runner") == 0 && i + 1 < argc) {
+            runner = QString::fromLocal8Bit(argv[++i]);
+        } else {
+            std::fprintf(stderr, "usage: bench_gui_stream [--rows N] [--runner PATH]\n");
+            return 2;
+        }
+    }
+    if (rows < 1) {
+        std::fprintf(stderr, "bench_gui_stream: --rows needs a positive number\n");
+        return 2;
+    }
+    return RunAll(argc, argv, rows, runner);
+}
