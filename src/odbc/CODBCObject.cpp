@@ -450,9 +450,15 @@ bool CODBCObject::PrepareStatement()
         return false;
     }
     Close();
-    CheckReturn(SqlSetStmtOption(SQL_QUERY_TIMEOUT, static_cast<SQLULEN>(m_queryTimeout)));
+    ApplyQueryTimeout();
     SetAsyncMode(false);
     return true;
+}
+
+void CODBCObject::ApplyQueryTimeout()
+{
+    // Statements run without a time-out when the driver refuses one.
+    CheckReturn(SqlSetStmtOption(SQL_QUERY_TIMEOUT, static_cast<SQLULEN>(m_queryTimeout)));
 }
 
 bool CODBCObject::Close()

@@ -89,6 +89,7 @@ public:
     bool IsMySQL() const;
 
     // --- statement set-up --------------------------------------------------
+    // Allocates the statement when needed and readies it for the next one.
     virtual bool PrepareStatement();
     virtual bool Close();
     virtual bool SetAsyncMode(bool on);
@@ -253,6 +254,8 @@ public:
     virtual SQLRETURN SqlFreeEnv();
 
 protected:
+    // Gives the statement the query time-out; a step of PrepareStatement.
+    virtual void ApplyQueryTimeout();
     // The connect steps shared by the three connect operations.
     void SetTimeouts(int timeOut, int loginTimes);
     SQLRETURN DriverConnect(const QString& connectString, SQLUSMALLINT completion,

@@ -112,23 +112,14 @@ bool CThreadODBC::CheckReturn(SQLRETURN rc, bool /*report*/)
     return false;
 }
 
-bool CThreadODBC::PrepareStatement()
+void CThreadODBC::ApplyQueryTimeout()
 {
-    m_rowIndex = 0;
-    m_currentRow = -1;
-    m_currentRowCompanion = -1;
-    if (m_hstmt == SQL_NULL_HSTMT && !CheckReturn(SqlAllocStmt())) {
-        return false;
-    }
-    Close();
     // The run goes on without a time-out when the driver will not take one.
     const SQLRETURN rc =
         SqlSetStmtOption(SQL_QUERY_TIMEOUT, static_cast<SQLULEN>(GetQueryTimeout()));
     if (rc != SQL_SUCCESS && m_ownerThread) {
         m_ownerThread->AddMessage(QStringLiteral("Can't set query timeout"), 0, ElemError);
     }
-    SetAsyncMode(false);
-    return true;
 }
 
 bool CThreadODBC::ExecuteCancellable(const QString& batch)

@@ -25,7 +25,6 @@ public:
     bool MoreResults() override;
     bool Close() override;
     bool CheckReturn(SQLRETURN rc, bool report = true) override;
-    bool PrepareStatement() override;
 
     // Executes one batch. A stop request while the driver reports the call as
     // still executing cancels the statement; the answer is then false.
@@ -51,6 +50,9 @@ public:
     static constexpr SQLLEN kLongTextChars = 233;
     // Pause between two polls of a driver that is still executing.
     static constexpr int kPollMilliseconds = 5;
+
+protected:
+    void ApplyQueryTimeout() override;
 
 private:
     void PostErrors();
