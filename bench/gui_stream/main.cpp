@@ -23,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QMetaEnum>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -73,6 +74,71 @@ double CpuSeconds(int who)
 
 // ---- the pane run (child process) ---------------------------------------------------------
 
+// The UI thread's own CPU time: a gap it spent working shows as much CPU time as wall time; a gap
+// in which other processes had the CPUs shows little.
+qint64 ThreadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// The application, timing every event it delivers at the outermost level once armed, and
+// keeping the one that took the most UI-thread CPU time: what a long turn of the loop was spent on.
+class CTimedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    struct Slowest
+    {
+        qint64 cpuNs = 0;
+        qint64 wallNs = 0;
+        qint64 atNs = 0;
+        qsizetype rows = 0; // rows merged before it
+        int type = 0;
+        QByteArray receiver;
+    };
+
+    const QElapsedTimer* clock = nullptr; // armed when set
+    const CTessellaDoc* document = nullptr;
+    Slowest slowest;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (!clock || m_depth > 0) {
+            return QApplication::notify(receiver, event);
+        }
+        const int type = event->type();
+        // A static string, still valid should the receiver delete itself.
+        const char* receiverClass = receiver->metaObject()->className();
+        const qsizetype rows = document->Results().Count();
+        const qint64 wall = clock->nsecsElapsed();
+        const qint64 cpu = ThreadCpuNs();
+        ++m_depth;
+        const bool handled = QApplication::notify(receiver, event);
+        --m_depth;
+        const qint64 spent = ThreadCpuNs() - cpu;
+        if (spent > slowest.cpuNs) {
+            slowest = {spent, clock->nsecsElapsed() - wall, wall, rows, type, receiverClass};
+        }
+        return handled;
+    }
+
+private:
+    int m_depth = 0;
+};
+
+// A readable name of an event type; the registered types of the program by their names.
+QByteArray EventName(int type)
+{
+    if (type == CRegisteredEvents::ArrayPost()) {
+        return "WM_ARRAY_POST";
+    }
+    const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(type);
+    return name ? QByteArray(name) : QByteArray::number(type);
+}
+
 // The results pane, noting when it took in its last batch.
 class CTimedResultsView : public CResultsView
 {
@@ -95,15 +161,6 @@ protected:
     }
 };
 
-// The UI thread's own CPU time: a gap it spent working shows as much CPU time as wall time; a gap
-// in which other processes had the CPUs shows little.
-qint64 ThreadCpuNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
-
 struct Tick
 {
     qint64 ns;
@@ -114,7 +171,8 @@ struct Tick
 class CPaneRun : public QObject
 {
 public:
-    CPaneRun(CTessellaDoc& document, CTimedResultsView& view) : m_document(document), m_view(view)
+    CPaneRun(CTimedApplication& application, CTessellaDoc& document, CTimedResultsView& view)
+        : m_application(application), m_document(document), m_view(view)
     {
         m_clock.start();
         m_view.clock = &m_clock;
@@ -159,22 +217,43 @@ public:
         qint64 characters = 0;
         qint64 capacity = 0;
         const CResultStore& results = m_document.Results();
+        const CTimedApplication::Slowest& slow = m_application.slowest;
         for (qsizetype row = 0; row < rows; ++row) {
             characters += results.At(row).m_text.size();
             capacity += results.At(row).m_text.capacity();
         }
         std::sort(gaps.begin(), gaps.end());
         const double p99 = gaps.empty() ? 0 : gaps[gaps.size() * 99 / 100];
-        std::printf("RESULT autoscroll=%d wall_ms=%.1f gap_ms=%.2f gap_at_ms=%.1f gap_rows=%lld "
-                    "p99_ms=%.2f over_goal=%d ticks=%zu rss_before_kb=%ld rss_after_kb=%ld "
-                    "rows=%lld batches=%lld cpu_ui_s=%.3f cpu_all_s=%.3f gap_cpu_ms=%.2f "
-                    "busy_ms=%.2f text_chars=%.1f text_capacity=%.1f dispatcher=%s\n",
-                    autoScroll ? 1 : 0, double(m_view.lastMergeNs - m_runStartNs) / 1e6, gapMs,
-                    gapAtMs, static_cast<long long>(gapRows), p99, over, gaps.size(), m_rssBeforeKb,
-                    m_rssAfterKb, static_cast<long long>(rows),
-                    static_cast<long long>(m_view.batches), m_cpuUi, m_cpuAll, gapCpuMs, busyMs,
-                    double(characters) / double(rows), double(capacity) / double(rows),
-                    QAbstractEventDispatcher::instance()->metaObject()->className());
+        QByteArray line = "RESULT";
+        const auto add = [&line](const char* key, const QByteArray& value) {
+            line += ' ' + QByteArray(key) + '=' + value;
+        };
+        const auto number = [](double value) { return QByteArray::number(value, 'f', 2); };
+        add("autoscroll", autoScroll ? "1" : "0");
+        add("wall_ms", number(double(m_view.lastMergeNs - m_runStartNs) / 1e6));
+        add("gap_ms", number(gapMs));
+        add("gap_at_ms", number(gapAtMs));
+        add("gap_rows", QByteArray::number(gapRows));
+        add("gap_cpu_ms", number(gapCpuMs));
+        add("busy_ms", number(busyMs));
+        add("p99_ms", number(p99));
+        add("over_goal", QByteArray::number(over));
+        add("intervals", QByteArray::number(qsizetype(gaps.size())));
+        add("rss_before_kb", QByteArray::number(m_rssBeforeKb));
+        add("rss_after_kb", QByteArray::number(m_rssAfterKb));
+        add("rows", QByteArray::number(rows));
+        add("batches", QByteArray::number(m_view.batches));
+        add("cpu_ui_s", number(m_cpuUi));
+        add("cpu_all_s", number(m_cpuAll));
+        add("text_chars", number(double(characters) / double(rows)));
+        add("text_capacity", number(double(capacity) / double(rows)));
+        add("slow_event", EventName(slow.type) + '@' + slow.receiver);
+        add("slow_cpu_ms", number(double(slow.cpuNs) / 1e6));
+        add("slow_wall_ms", number(double(slow.wallNs) / 1e6));
+        add("slow_at_ms", number(double(slow.atNs - m_runStartNs) / 1e6));
+        add("slow_rows", QByteArray::number(slow.rows));
+        add("dispatcher", QAbstractEventDispatcher::instance()->metaObject()->className());
+        std::printf("%s\n", line.constData());
         std::fflush(stdout);
     }
 
@@ -185,6 +264,8 @@ private:
         m_cpuUi = CpuSeconds(RUSAGE_THREAD);
         m_cpuAll = CpuSeconds(RUSAGE_SELF);
         m_runStartNs = m_clock.nsecsElapsed();
+        m_application.document = &m_document;
+        m_application.clock = &m_clock;
         m_document.StartRun(m_source);
         m_started = true;
     }
@@ -209,8 +290,10 @@ private:
         m_cpuAll = CpuSeconds(RUSAGE_SELF) - m_cpuAll;
         m_rssAfterKb = ResidentKilobytes();
         m_finishedNs = m_clock.nsecsElapsed();
+        m_application.clock = nullptr;
     }
 
+    CTimedApplication& m_application;
     CTessellaDoc& m_document;
     CTimedResultsView& m_view;
     CStringTextSource m_source{kQuery};
@@ -228,7 +311,7 @@ private:
 
 int RunPane(int argc, char** argv, bool autoScroll)
 {
-    QApplication application(argc, argv);
+    CTimedApplication application(argc, argv);
     CTessellaDoc document;
     CConnectionData entry;
     entry.m_dataSource = kDataSource;
@@ -239,7 +322,7 @@ int RunPane(int argc, char** argv, bool autoScroll)
     view.resize(1000, 600);
     view.AutoScroll()->setChecked(autoScroll);
     view.show();
-    CPaneRun run(document, view);
+    CPaneRun run(application, document, view);
     QApplication::exec();
     run.Report(autoScroll);
     return 0;
@@ -444,6 +527,11 @@ int RunAll(int argc, char** argv, qsizetype rows, const QString& runner)
                     Number(pane, "autoscroll") != 0 ? "on" : "off", gap, kGapGoalMs,
                     gap < kGapGoalMs ? "met" : "NOT met", Number(pane, "gap_at_ms"),
                     Number(pane, "gap_rows"), Number(pane, "gap_cpu_ms"), Number(pane, "busy_ms"));
+        std::printf(
+            "                 slowest event: %s, %.2f ms of UI-thread CPU (%.2f ms wall) at "
+            "%.0f ms\n",
+            qUtf8Printable(pane.value(u"slow_event"_qs)), Number(pane, "slow_cpu_ms"),
+            Number(pane, "slow_wall_ms"), Number(pane, "slow_at_ms"));
         std::printf("                 UI thread CPU %.3f s of the process's %.3f s; %.0f batches; "
                     "RSS %.1f -> %.1f MB; row text %.1f characters, %.1f reserved\n",
                     Number(pane, "cpu_ui_s"), Number(pane, "cpu_all_s"), Number(pane, "batches"),
