@@ -33,6 +33,9 @@ CQueryThread::~CQueryThread()
 
 void CQueryThread::OnThreadStart()
 {
+    if (!m_document->LowPriorityThreads()) {
+        return;
+    }
 #ifdef __linux__
     // Lowest priority for this thread alone, so the user interface stays
     // responsive while rows stream in.

@@ -48,6 +48,11 @@ public:
     // Receives WM_CHECKCONNECTIONS.
     void SetConnectionTree(QObject* tree) { m_connectionTree = tree; }
 
+    // Query threads run at the lowest priority so that a window stays responsive
+    // while rows stream in; a program without a window may turn that off.
+    void SetLowPriorityThreads(bool low) { m_lowPriorityThreads = low; }
+    bool LowPriorityThreads() const { return m_lowPriorityThreads; }
+
     // --- settings -----------------------------------------------------------
     // Replaces the stored settings for this document's runs (the command-line runner).
     void SetSettingsOverride(std::optional<CRunSettings> settings);
@@ -143,5 +148,6 @@ private:
     QObject* m_connectionTree = nullptr;
     QObject* m_progressBar = nullptr;
     std::optional<CRunSettings> m_settingsOverride;
+    bool m_lowPriorityThreads = true;
     ThreadWaiter m_closingWaiter;
 };

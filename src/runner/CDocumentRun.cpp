@@ -42,6 +42,9 @@ int CDocumentRun::Execute()
         return ExitUsageOrFileError;
     }
     CTessellaDoc document;
+    // No window to keep responsive: the threads compete with the machine's other work
+    // on equal terms.
+    document.SetLowPriorityThreads(false);
     document.m_connections = content.connections;
     AddDataSources(document);
     ApplySettings(document);
