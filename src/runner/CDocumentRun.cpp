@@ -100,6 +100,7 @@ void CDocumentRun::ApplySettings(CTessellaDoc& document) const
 bool CDocumentRun::WaitForEnd(CTessellaDoc& document)
 {
     const bool terminal = isatty(fileno(m_err)) != 0;
+    const bool progress = terminal || m_commandLine.progress;
     bool stopped = false;
     QElapsedTimer sinceProgress;
     sinceProgress.start();
@@ -110,23 +111,34 @@ bool CDocumentRun::WaitForEnd(CTessellaDoc& document)
             document.StopRun(0);
             stopped = true;
         }
-        if (terminal && sinceProgress.elapsed() >= kProgressMilliseconds) {
-            ShowProgress(document, false);
+        if (progress && sinceProgress.elapsed() >= kProgressMilliseconds) {
+            ShowProgress(document, false, terminal);
             sinceProgress.restart();
         }
         usleep(kPollMilliseconds * 1000);
     }
     // The threads have ended; their last batches may still wait in the queue.
     QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
-    if (terminal) {
-        ShowProgress(document, true);
+    if (progress) {
+        ShowProgress(document, true, terminal);
     }
     return stopped;
 }
 
-void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final)
+void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final, bool terminal)
 {
     QString text;
+    if (!terminal) {
+        // Plain lines for a log or a pipe: one per connection and turn.
+        for (const auto& thread : document.QueryThreads()) {
+            text += QStringLiteral("%1: %2 rows\n")
+                        .arg(thread->Entry().m_dataSource)
+                        .arg(thread->RowsReceived());
+        }
+        std::fputs(text.toUtf8().constData(), m_err);
+        std::fflush(m_err);
+        return;
+    }
     if (m_progressLines > 0) {
         text += QStringLiteral("\x1b[%1A").arg(m_progressLines); // back to the first line
     }

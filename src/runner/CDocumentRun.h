@@ -24,7 +24,7 @@ private:
     void AddDataSources(CTessellaDoc& document) const;
     void ApplySettings(CTessellaDoc& document) const;
     bool WaitForEnd(CTessellaDoc& document);
-    void ShowProgress(const CTessellaDoc& document, bool final);
+    void ShowProgress(const CTessellaDoc& document, bool final, bool terminal);
     void WriteResults(const CTessellaDoc& document);
 
     const CRunnerCommandLine& m_commandLine;

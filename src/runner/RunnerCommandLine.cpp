@@ -80,6 +80,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             ignoreInfo = true;
         } else if (arg == u"--reconnect") {
             reconnect = true;
+        } else if (arg == u"--progress") {
+            progress = true;
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
             return Fail(QStringLiteral("Unknown option %1.").arg(arg));
         } else {
@@ -97,7 +99,8 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     if (m_command == Command::None && !positional.isEmpty()) {
         m_command = Command::Run;
     }
-    const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect;
+    const bool runOptions =
+        !separator.isNull() || noSeparator || ignoreInfo || reconnect || progress;
     if (runOptions && m_command != Command::Run && m_command != Command::Help) {
         return Fail(QStringLiteral("--separator, --no-separator, --ignore-info and --reconnect "
                                    "go with a document to run."));

@@ -52,6 +52,7 @@ public:
     bool noSeparator = false;
     bool ignoreInfo = false;
     bool reconnect = false;
+    bool progress = false; // --progress: progress lines also when stderr is no terminal
 
 private:
     bool Fail(const QString& message);

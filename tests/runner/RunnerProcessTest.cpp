@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -185,9 +186,17 @@ TEST(RunnerProcess, InterruptStopsTheRunAndKeepsWhatArrived)
         dir, u"endless.sql"_qs,
         u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT i FROM n"_qs);
     QProcess process;
-    process.start(QStringLiteral(TESSELLA_RUN_BINARY), {u"--dsn"_qs, source.Name(), endless});
+    process.start(QStringLiteral(TESSELLA_RUN_BINARY),
+                  {u"--progress"_qs, u"--dsn"_qs, source.Name(), endless});
     ASSERT_TRUE(process.waitForStarted());
-    QThread::msleep(700);
+    process.setReadChannel(QProcess::StandardError);
+    // Interrupt once rows are arriving, however slow the machine.
+    static const QRegularExpression someRows(u": [1-9][0-9]* rows"_qs);
+    QString progress;
+    while (!someRows.match(progress).hasMatch() && process.waitForReadyRead(20000)) {
+        progress += QString::fromUtf8(process.readAllStandardError());
+    }
+    ASSERT_TRUE(someRows.match(progress).hasMatch()) << progress.toStdString();
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(10000)) << "the run ends after Ctrl+C";
     EXPECT_EQ(process.exitCode(), 130);
