@@ -7,7 +7,7 @@
 
 namespace {
 
-struct ActionSpec
+struct ActionDescription
 {
     Command command;
     const char* text;
@@ -16,7 +16,7 @@ struct ActionSpec
     const char* icon;
 };
 
-QList<ActionSpec> Specs()
+QList<ActionDescription> Descriptions()
 {
     using K = QKeySequence;
     return {
@@ -81,20 +81,20 @@ QList<ActionSpec> Specs()
 
 CCommandActions::CCommandActions(QWidget& owner)
 {
-    for (const ActionSpec& spec : Specs()) {
-        auto* action = new QAction(QObject::tr(spec.text), &owner);
-        action->setObjectName(QString::number(CommandNumber(spec.command)));
-        action->setStatusTip(CMessageStrings::Text(CommandNumber(spec.command)));
-        if (spec.toolTip) {
-            action->setToolTip(QObject::tr(spec.toolTip));
+    for (const ActionDescription& item : Descriptions()) {
+        auto* action = new QAction(QObject::tr(item.text), &owner);
+        action->setObjectName(QString::number(CommandNumber(item.command)));
+        action->setStatusTip(CMessageStrings::Text(CommandNumber(item.command)));
+        if (item.toolTip) {
+            action->setToolTip(QObject::tr(item.toolTip));
         }
-        if (spec.icon) {
-            action->setIcon(QIcon(QStringLiteral(":/app/%1.svg").arg(QLatin1String(spec.icon))));
+        if (item.icon) {
+            action->setIcon(QIcon(QStringLiteral(":/app/%1.svg").arg(QLatin1String(item.icon))));
         }
-        action->setShortcuts(spec.keys);
+        action->setShortcuts(item.keys);
         // Keys work in every window of the main frame, menus shown or not.
         owner.addAction(action);
-        m_actions.insert(spec.command, action);
+        m_actions.insert(item.command, action);
     }
     for (Command toggle : {Command::ViewToolBar, Command::ViewStatusBar}) {
         m_actions.value(toggle)->setCheckable(true);
