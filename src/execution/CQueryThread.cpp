@@ -170,7 +170,8 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
         if (!KeepRunning() || !connection.CheckReturn(rc)) {
             break;
         }
-        m_rowText.clear();
+        // Emptied, not released: the buffer serves every row of the result set.
+        m_rowText.resize(0);
         connection.FormatRow(m_rowText);
         AddElement(m_rowText, ElemRow);
         m_rows.fetch_add(1, std::memory_order_relaxed);
@@ -182,7 +183,8 @@ void CQueryThread::AddElement(const QString& text, int kind)
     if (!m_pending) {
         m_pending = std::make_unique<CPostElemArray>(m_entry.m_dataSource, m_flushAt);
     }
-    m_pending->Add(kind, text);
+    // An exact copy: the element keeps no spare room for the life of the results.
+    m_pending->Add(kind, QString(text.constData(), text.size()));
     if (m_pending->size() >= m_flushAt) {
         Flush();
         m_flushAt = 100;
