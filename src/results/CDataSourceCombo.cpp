@@ -2,19 +2,11 @@
 
 #include "CODBCObject.h"
 
+#include "CWaitCursor.h"
+
 #include <QApplication>
 
 namespace {
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // The order of a sorted list box: case ignored first, then case.
 bool SortsBefore(const QString& left, const QString& right)
@@ -43,7 +35,7 @@ void CDataSourceCombo::showPopup()
 
 void CDataSourceCombo::FillFromDriverManager()
 {
-    const WaitCursor waitCursor;
+    const CWaitCursor waitCursor;
     const QString picked = PickedText();
     const QString typed = currentText();
     QSignalBlocker blocker(this);

@@ -3,6 +3,7 @@
 #include "CCopyInterruption.h"
 #include "CLVEdit.h"
 #include "CResultListModel.h"
+#include "CWaitCursor.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -81,10 +82,10 @@ QString CListEditCtrl::SelectedRowsText(bool* aborted)
     rows.erase(std::lower_bound(rows.begin(), rows.end(), realRows), rows.end());
     const int columns = m_model->columnCount();
     const int total = static_cast<int>(rows.size());
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QString text;
     bool stopped = false;
     {
+        const CWaitCursor waitCursor;
         CCopyInterruption interruption;
         for (int k = 0; k < total; ++k) {
             const int row = rows[static_cast<std::size_t>(k)];
@@ -109,7 +110,6 @@ QString CListEditCtrl::SelectedRowsText(bool* aborted)
         }
     }
     emit statusMessage(QString());
-    QGuiApplication::restoreOverrideCursor();
     if (aborted) {
         *aborted = stopped;
     }
@@ -129,9 +129,8 @@ bool CListEditCtrl::Copy()
 
 void CListEditCtrl::SelectAllRows()
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const CWaitCursor waitCursor;
     selectAll();
-    QGuiApplication::restoreOverrideCursor();
 }
 
 QString CListEditCtrl::RowText(int row) const

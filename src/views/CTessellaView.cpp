@@ -4,6 +4,7 @@
 #include "CMessageStrings.h"
 #include "CSqlTextCodec.h"
 #include "CSuperApp.h"
+#include "CWaitCursor.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -41,16 +42,6 @@ void ShowError(const QString& text)
         app->ShowError(text);
     }
 }
-
-// Restores the cursor however the read ends.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -138,7 +129,7 @@ bool CTessellaView::PasteFromFile(const QString& path)
                       : CMessageStrings::Text(MsgFailedToOpenDocument));
         return false;
     }
-    WaitCursor wait;
+    CWaitCursor wait;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         ShowError(CMessageStrings::Text(MsgFailedToOpenDocument));

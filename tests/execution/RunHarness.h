@@ -3,9 +3,9 @@
 #include "CRegisteredEvents.h"
 #include "CSqlTextSource.h"
 #include "CTessellaDoc.h"
+#include "DocumentWaits.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -38,21 +38,6 @@ public:
 private:
     CTessellaDoc& m_document;
 };
-
-// Processes events until the document is idle and its last batches are taken.
-inline bool WaitUntilIdle(CTessellaDoc& document, int timeoutMs = 60000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!document.IsIdle()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
-    return true;
-}
 
 inline bool RunToEnd(CTessellaDoc& document, const QString& sql, int timeoutMs = 60000)
 {

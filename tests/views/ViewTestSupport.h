@@ -1,11 +1,12 @@
 #pragma once
 
+#include "DocumentWaits.h"
+
 #include "CConnectionData.h"
 #include "CRegisteredEvents.h"
 #include "CTessellaDoc.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QStringList>
 
 inline CConnectionData Entry(const QString& dataSource, int enabled = 1)
@@ -19,16 +20,7 @@ inline CConnectionData Entry(const QString& dataSource, int enabled = 1)
 // Processes events until the document is idle and its last batches are taken.
 inline bool WaitForIdle(CTessellaDoc& document, int timeoutMs = 30000)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!document.IsIdle()) {
-        if (clock.elapsed() > timeoutMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
-    return true;
+    return WaitUntilIdle(document, timeoutMs);
 }
 
 // The text of every result row of the document.
