@@ -24,6 +24,26 @@ CThreadODBC::CThreadODBC(CThreadOdbcOwner* owner) : m_ownerThread(owner)
     }
 }
 
+CThreadODBC::~CThreadODBC()
+{
+    FreeInterruptStatement();
+}
+
+bool CThreadODBC::Disconnect()
+{
+    FreeInterruptStatement();
+    return CODBCObject::Disconnect();
+}
+
+void CThreadODBC::FreeInterruptStatement()
+{
+    std::lock_guard guard(m_statementLock);
+    if (m_interruptHstmt != SQL_NULL_HSTMT) {
+        SQLFreeHandle(SQL_HANDLE_STMT, m_interruptHstmt);
+        m_interruptHstmt = SQL_NULL_HSTMT;
+    }
+}
+
 bool CThreadODBC::DescribeColumn(int number, ColumnInfo& column)
 {
     if (!CODBCObject::DescribeColumn(number, column)) {
@@ -196,8 +216,12 @@ bool CThreadODBC::CancelFromOtherThread()
 {
     std::lock_guard guard(m_statementLock);
     m_cancelled = true;
-    if (!m_executing || m_hstmt == SQL_NULL_HSTMT || !m_crossThreadCancel) {
+    if (!m_executing || m_hstmt == SQL_NULL_HSTMT) {
         return false;
+    }
+    if (m_interruptHstmt != SQL_NULL_HSTMT) {
+        SQLCancel(m_interruptHstmt);
+        return true;
     }
     // ODBC 3 allows SQLCancel on a statement that another thread executes.
     SqlCancel();
@@ -206,10 +230,12 @@ bool CThreadODBC::CancelFromOtherThread()
 
 void CThreadODBC::ResetCancel()
 {
-    // The SQLite driver's cancel closes the statement under the thread that
-    // steps it, which corrupts its memory; there a stop waits for the next row.
     const bool sqlite = IsConnected() && GetDriverName().contains(u"sqlite", Qt::CaseInsensitive);
     std::lock_guard guard(m_statementLock);
     m_cancelled = false;
-    m_crossThreadCancel = !sqlite;
+    if (sqlite && m_interruptHstmt == SQL_NULL_HSTMT &&
+        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &m_interruptHstmt))) {
+        // Without it a stop waits for the driver's next row.
+        m_interruptHstmt = SQL_NULL_HSTMT;
+    }
 }

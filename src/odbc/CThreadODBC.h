@@ -14,6 +14,7 @@ class CThreadODBC : public CODBCObject
 {
 public:
     explicit CThreadODBC(CThreadOdbcOwner* owner);
+    ~CThreadODBC() override;
 
     // The thread that uses the object now; none between runs of a kept connection.
     CThreadOdbcOwner* OwnerThread() const { return m_ownerThread; }
@@ -25,6 +26,7 @@ public:
     bool MoreResults() override;
     bool Close() override;
     bool CheckReturn(SQLRETURN rc, bool report = true) override;
+    bool Disconnect() override;
 
     // Executes one batch. A stop request while the driver reports the call as
     // still executing cancels the statement; the answer is then false.
@@ -56,6 +58,7 @@ protected:
 
 private:
     void PostErrors();
+    void FreeInterruptStatement();
 
     // Marks the statement as executing for the life of one driver call, or
     // refuses the call when a cancel came before it could start.
@@ -75,9 +78,12 @@ private:
 
     std::mutex m_statementLock; // the statement handle against a cancel from elsewhere
     bool m_executing = false;
-    bool m_cancelled = false;        // a cancel came; no new call starts
-    bool m_asyncPending = false;     // the last call answered "still executing"
-    bool m_crossThreadCancel = true; // the driver takes a cancel from another thread
+    bool m_cancelled = false;    // a cancel came; no new call starts
+    bool m_asyncPending = false; // the last call answered "still executing"
+    // The SQLite driver closes the statement it cancels, under the thread that
+    // steps it; but it interrupts the whole connection first. So a stop there
+    // cancels this spare statement instead, which no one else uses.
+    SQLHSTMT m_interruptHstmt = SQL_NULL_HSTMT;
 
     CThreadOdbcOwner* m_ownerThread;
 };
