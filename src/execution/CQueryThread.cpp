@@ -2,6 +2,7 @@
 
 #include "CTessellaDoc.h"
 #include "CThreadODBC.h"
+#include "ValueText.h"
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -71,6 +72,7 @@ int CQueryThread::Work()
         // in the loop below, so one that came earlier is not lost).
         connection->ResetCancel();
         connection->SetAsyncMode(false);
+        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(connection->GetDriverName()));
         for (const QString& batch : *m_batchList) {
             if (!KeepRunning()) {
                 break;

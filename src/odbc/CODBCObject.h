@@ -153,6 +153,11 @@ public:
 
     const std::vector<std::unique_ptr<ColumnInfo>>& Columns() const { return m_columns; }
 
+    // Binds text columns as UTF-8 instead of wide text from the next result
+    // on; only for a driver whose 8-bit text is UTF-8 (odbc::DriverGivesUtf8Text).
+    void SetUtf8Text(bool on) { m_utf8Text = on; }
+    bool Utf8Text() const { return m_utf8Text; }
+
     // The widest element bound for one value, in characters. Drivers report
     // display sizes of up to 2^32-1 for unbounded types; longer values arrive
     // cut, with the driver's truncation warning.
@@ -284,6 +289,7 @@ protected:
     std::vector<std::unique_ptr<ParameterInfo>> m_parameters;
     std::vector<SQLUSMALLINT> m_rowStatus;
     SQLULEN m_rowsFetched = 0;
+    bool m_utf8Text = false;
     QString m_dbmsName;
     QString m_dataSource;
     QString m_connectString;

@@ -3,6 +3,7 @@
 #include "CODBCObject.h"
 
 #include "OdbcString.h"
+#include "ValueText.h"
 
 #include <algorithm>
 
@@ -13,20 +14,12 @@ constexpr SQLLEN kUnknownDisplayChars = 250;
 // Long values are read piecewise in pieces of this many characters or bytes.
 constexpr SQLLEN kLongValuePiece = 4096;
 
-void AppendValue(QString& text, const SQLWCHAR* element, SQLLEN maxChars)
+void AppendBoundValue(QString& text, const ColumnInfo& column, int row)
 {
-    SQLLEN length = 0;
-    while (length < maxChars && element[length] != 0) {
-        ++length;
-    }
-    const qsizetype start = text.size();
-    text.append(reinterpret_cast<const QChar*>(element), static_cast<qsizetype>(length));
-    // A value's tabs would split it into two fields of the row.
-    QChar* data = text.data();
-    for (qsizetype i = start; i < text.size(); ++i) {
-        if (data[i] == u'\t') {
-            data[i] = u' ';
-        }
+    if (column.utf8) {
+        odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize, column.maxChars);
+    } else {
+        odbc::AppendWideValue(text, column.Element(row), column.maxChars);
     }
 }
 
@@ -117,17 +110,26 @@ bool CODBCObject::BindColumn(ColumnInfo& column)
     const SQLLEN chars = column.displaySize < 0
                              ? kUnknownDisplayChars
                              : std::min<SQLLEN>(column.displaySize, kMaxElementChars);
-    const SQLLEN width = chars + 1;
     // A single-row fetch fills only the first element; only a block cursor needs a rowset.
     const std::size_t rows =
         m_blockFetch ? static_cast<std::size_t>(std::max<short>(m_rowsetSize, 1)) : 1;
-    column.elementSize = width * static_cast<SQLLEN>(sizeof(SQLWCHAR));
-    column.data.assign(static_cast<std::size_t>(width) * rows, 0);
+    column.utf8 = m_utf8Text && !column.cutByDriver;
+    // A wide value shows all of its element: a driver that fills it to the
+    // last character without a terminator (MariaDB's does, for characters
+    // beyond the Basic Multilingual Plane) shows that character too. A UTF-16
+    // character takes at most three UTF-8 bytes (a surrogate pair, two
+    // characters, takes four), so `chars` characters always fit the UTF-8
+    // element and a longer value is cut here where a terminating driver cuts
+    // its wide form. The element size stays even for the wide storage.
+    column.maxChars = column.utf8 ? chars : chars + 1;
+    const SQLLEN wideUnits = column.utf8 ? 2 * chars + 1 : chars + 1;
+    column.elementSize = wideUnits * static_cast<SQLLEN>(sizeof(SQLWCHAR));
+    column.data.assign(static_cast<std::size_t>(wideUnits) * rows, 0);
     column.indicators.assign(rows, 0);
     column.rowIndex = &m_rowIndex;
     const SQLRETURN rc =
-        SqlBindCol(static_cast<SQLUSMALLINT>(column.number), SQL_C_WCHAR, column.data.data(),
-                   column.elementSize, column.indicators.data());
+        SqlBindCol(static_cast<SQLUSMALLINT>(column.number), column.utf8 ? SQL_C_CHAR : SQL_C_WCHAR,
+                   column.data.data(), column.elementSize, column.indicators.data());
     if (!CheckReturn(rc)) {
         column.data = {};
         column.indicators = {};
@@ -229,8 +231,7 @@ void CODBCObject::FormatRow(QString& text)
         if (column->Indicator(m_rowIndex) == SQL_NULL_DATA) {
             continue;
         }
-        AppendValue(text, column->Element(m_rowIndex),
-                    column->elementSize / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
+        AppendBoundValue(text, *column, m_rowIndex);
     }
 }
 
@@ -276,8 +277,7 @@ bool CODBCObject::GetValueText(int column, QString& text)
     if (info.Indicator(m_rowIndex) == SQL_NULL_DATA) {
         return true;
     }
-    AppendValue(text, info.Element(m_rowIndex),
-                info.elementSize / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
+    AppendBoundValue(text, info, m_rowIndex);
     if (m_convertValues && info.valueType != TypeText) {
         // Dates and times without the driver's fractions and zones.
         switch (info.valueType) {

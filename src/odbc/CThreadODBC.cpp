@@ -52,6 +52,7 @@ bool CThreadODBC::DescribeColumn(int number, ColumnInfo& column)
     if (column.valueType == TypeLongText) {
         column.valueType = TypeText;
         column.displaySize = kLongTextChars;
+        column.cutByDriver = true;
     }
     return true;
 }

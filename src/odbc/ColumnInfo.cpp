@@ -98,11 +98,20 @@ QString ColumnInfo::Label() const
 
 const SQLWCHAR* ColumnInfo::Element(int row) const
 {
-    if (notBound || data.empty()) {
+    if (notBound || data.empty() || utf8) {
         return nullptr;
     }
     const std::size_t stride = static_cast<std::size_t>(elementSize) / sizeof(SQLWCHAR);
     return data.data() + static_cast<std::size_t>(row) * stride;
+}
+
+const char* ColumnInfo::Utf8Element(int row) const
+{
+    if (notBound || data.empty() || !utf8) {
+        return nullptr;
+    }
+    const auto* bytes = reinterpret_cast<const char*>(data.data());
+    return bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(elementSize);
 }
 
 SQLLEN ColumnInfo::Indicator(int row) const

@@ -33,7 +33,8 @@ SQLSMALLINT CTypeOfValueType(int valueType);
 SQLSMALLINT SqlTypeOfValueType(int valueType);
 
 // One column of the open result: its description and, when bound, the buffers
-// the driver writes each fetched row into (one wide-text element per row).
+// the driver writes each fetched row into (one text element per row: wide
+// text, or UTF-8 when `utf8` is set).
 struct ColumnInfo
 {
     int number = 0;
@@ -46,6 +47,12 @@ struct ColumnInfo
     int nullability = 0; // 2 no nulls, 1 nullable, 0 unknown
     std::vector<SQLWCHAR> data;
     SQLLEN elementSize = 0; // bytes per element
+    SQLLEN maxChars = 0;    // characters a value shows at most
+    bool utf8 = false;
+    // Long text bound short on purpose: its values are cut by the driver, with
+    // the driver's truncation warning, which only the wide binding cuts at the
+    // same character every time.
+    bool cutByDriver = false;
     std::vector<SQLLEN> indicators;
     const int* rowIndex = nullptr;
     int notBound = 0;
@@ -53,7 +60,9 @@ struct ColumnInfo
 
     QString Name() const;
     QString Label() const;
-    // The element of `row`; nullptr when unbound.
+    // The wide element of `row`; nullptr when unbound.
     const SQLWCHAR* Element(int row) const;
+    // The UTF-8 element of `row`; nullptr when unbound.
+    const char* Utf8Element(int row) const;
     SQLLEN Indicator(int row) const;
 };

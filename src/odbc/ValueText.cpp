@@ -1,0 +1,74 @@
+#include "ValueText.h"
+
+#include <cstring>
+
+namespace odbc {
+
+namespace {
+
+void BlankTabs(QString& text, qsizetype from)
+{
+    QChar* data = text.data();
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (data[i] == u'\t') {
+            data[i] = u' ';
+        }
+    }
+}
+
+} // namespace
+
+void AppendWideValue(QString& text, const SQLWCHAR* element, SQLLEN maxChars)
+{
+    SQLLEN length = 0;
+    while (length < maxChars && element[length] != 0) {
+        ++length;
+    }
+    const qsizetype start = text.size();
+    text.append(reinterpret_cast<const QChar*>(element), static_cast<qsizetype>(length));
+    BlankTabs(text, start);
+}
+
+void AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN maxChars)
+{
+    const auto length = static_cast<qsizetype>(strnlen(element, static_cast<size_t>(maxBytes)));
+    const qsizetype start = text.size();
+    qsizetype ascii = 0;
+    while (ascii < length && static_cast<unsigned char>(element[ascii]) < 0x80) {
+        ++ascii;
+    }
+    if (ascii == length) {
+        // Most values are ASCII: widen them in place, without a decoder.
+        const qsizetype kept = std::min<qsizetype>(length, maxChars);
+        text.resize(start + kept);
+        QChar* out = text.data() + start;
+        for (qsizetype i = 0; i < kept; ++i) {
+            out[i] = QChar(element[i] == '\t' ? u' ' : char16_t(element[i]));
+        }
+        return;
+    }
+    text.append(QString::fromUtf8(element, length));
+    if (text.size() - start > maxChars) {
+        text.truncate(start + static_cast<qsizetype>(maxChars));
+    }
+    BlankTabs(text, start);
+}
+
+bool DriverGivesUtf8Text(const QString& driverName)
+{
+    // Their 8-bit text is UTF-8 under the UTF-8 locale every program of ours
+    // runs with, and it saves a conversion per value (for SQLite's 8-bit
+    // driver, the driver manager's). MariaDB's driver is left wide: it gives
+    // both as fast, and it fills a wide element past the column's display
+    // size with characters beyond the Basic Multilingual Plane, which a UTF-8
+    // element cut at the display size would not show.
+    static const char16_t* const kDrivers[] = {u"sqlite3odbc", u"psqlodbc"};
+    for (const char16_t* driver : kDrivers) {
+        if (driverName.contains(QStringView(driver), Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace odbc
