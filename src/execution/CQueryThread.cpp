@@ -72,7 +72,9 @@ int CQueryThread::Work()
         // in the loop below, so one that came earlier is not lost).
         connection->ResetCancel();
         connection->SetAsyncMode(false);
-        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(connection->GetDriverName()));
+        const QString driver = connection->GetDriverName();
+        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver));
+        connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
         for (const QString& batch : *m_batchList) {
             if (!KeepRunning()) {
                 break;

@@ -157,6 +157,11 @@ public:
     // on; only for a driver whose 8-bit text is UTF-8 (odbc::DriverGivesUtf8Text).
     void SetUtf8Text(bool on) { m_utf8Text = on; }
     bool Utf8Text() const { return m_utf8Text; }
+    // Hands statements to the driver as UTF-8 through the 8-bit entry point,
+    // for a driver that has no other (odbc::DriverTakesOnlyUtf8): the driver
+    // manager's own conversion cannot carry characters beyond the Basic
+    // Multilingual Plane and mangles the whole statement when it meets one.
+    void SetUtf8Statements(bool on) { m_utf8Statements = on; }
 
     // The widest element bound for one value, in characters. Drivers report
     // display sizes of up to 2^32-1 for unbounded types; longer values arrive
@@ -290,6 +295,7 @@ protected:
     std::vector<SQLUSMALLINT> m_rowStatus;
     SQLULEN m_rowsFetched = 0;
     bool m_utf8Text = false;
+    bool m_utf8Statements = false;
     QString m_dbmsName;
     QString m_dataSource;
     QString m_connectString;

@@ -214,6 +214,10 @@ SQLRETURN CODBCObject::SqlExecute()
 
 SQLRETURN CODBCObject::SqlExecDirect(const QString& text)
 {
+    if (m_utf8Statements) {
+        QByteArray bytes = text.toUtf8();
+        return SQLExecDirect(m_hstmt, reinterpret_cast<SQLCHAR*>(bytes.data()), SQL_NTS);
+    }
     return SQLExecDirectW(m_hstmt, In(text), SQL_NTS);
 }
 

@@ -71,4 +71,9 @@ bool DriverGivesUtf8Text(const QString& driverName)
     return false;
 }
 
+bool DriverTakesOnlyUtf8(const QString& driverName)
+{
+    return driverName.contains(u"sqlite3odbc", Qt::CaseInsensitive);
+}
+
 } // namespace odbc

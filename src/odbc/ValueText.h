@@ -24,4 +24,7 @@ void AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN
 // SQL_DRIVER_NAME gives it.
 bool DriverGivesUtf8Text(const QString& driverName);
 
+// True for the drivers with 8-bit entry points only, whose text is UTF-8.
+bool DriverTakesOnlyUtf8(const QString& driverName);
+
 } // namespace odbc

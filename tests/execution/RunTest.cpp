@@ -270,3 +270,16 @@ TEST(RunSettings, DefaultsAndSaveRules)
     QSettings store(u"MarrowindTeam"_qs, u"Tessella"_qs);
     EXPECT_EQ(store.value(u"Settings/USESEP"_qs).toInt(), 1);
 }
+
+TEST_F(Run, CharactersBeyondTheBasicPlaneReachSqliteByteForByte)
+{
+    // The driver manager's own conversion for this 8-bit driver would cut
+    // every character to its low byte here and store those bytes.
+    const QString text = u"é🎉x😀"_qs;
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE astral (v TEXT) ;\n"
+                                   u"INSERT INTO astral VALUES ('"_qs +
+                                       text + u"') ;\nSELECT v, hex(v) AS bytes FROM astral"_qs));
+    const QString hex = QString::fromLatin1(text.toUtf8().toHex().toUpper());
+    EXPECT_TRUE(ResultLines(document).contains(u"3|"_qs + text + u'\t' + hex))
+        << ResultLines(document).join(u'\n').toStdString();
+}
