@@ -1,6 +1,7 @@
 // tessella: the SQL workbench for ODBC data sources.
 
 #include "CMessageStrings.h"
+#include "CStartupProbe.h"
 #include "CTessellaApp.h"
 #include "LocaleSetup.h"
 
@@ -8,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -31,12 +33,24 @@ bool HasDisplay(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    const CStartupProbe::Clock::time_point started = CStartupProbe::Clock::now();
     odbc::EnsureUtf8Locale();
     if (!HasDisplay(argc, argv)) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(CMessageStrings::Text(MsgNoDisplay)));
         return 1;
     }
     QApplication application(argc, argv);
+    std::unique_ptr<CStartupProbe> probe;
+    if (CStartupProbe::Wanted()) {
+        probe = std::make_unique<CStartupProbe>(started);
+        QObject::connect(probe.get(), &CStartupProbe::documentShown,
+                         [](const QString& title, double milliseconds, qint64 clockNs) {
+                             std::printf("%s\n", qUtf8Printable(CStartupProbe::ReportLine(
+                                                     title, milliseconds, clockNs)));
+                             std::fflush(stdout);
+                             QCoreApplication::quit();
+                         });
+    }
     CTessellaApp app;
     if (!app.InitInstance(QCoreApplication::arguments().mid(1))) {
         return 1;

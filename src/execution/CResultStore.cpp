@@ -15,7 +15,7 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
     }
 
     CElemArray::Elements elements = batch.TakeAll();
-    std::vector<std::unique_ptr<CBufferElem>>& rows = m_groups[size_t(groupIndex)].rows;
+    Rows& rows = m_groups[size_t(groupIndex)].rows;
     rows.insert(rows.end(), std::make_move_iterator(elements.begin()),
                 std::make_move_iterator(elements.end()));
     m_count += qsizetype(elements.size());

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <deque>
 #include <memory>
-#include <vector>
 
 class CPostElemArray;
 
@@ -47,10 +47,14 @@ public:
     void Clear();
 
 private:
+    // A deque, not a vector: a vector of a million rows would move every row pointer when it
+    // outgrows its capacity, a stall of the user-interface thread that grows with the result.
+    using Rows = std::deque<std::unique_ptr<CBufferElem>>;
+
     struct Group
     {
         qsizetype start = 0;
-        std::vector<std::unique_ptr<CBufferElem>> rows; // title row first
+        Rows rows; // title row first
     };
 
     static qsizetype GroupEnd(const Group& group);
@@ -58,7 +62,7 @@ private:
     qsizetype OpenGroup(const QString& connection);
     void ShiftGroupsAfter(qsizetype groupIndex, qsizetype rows);
 
-    std::vector<Group> m_groups; // ordered by start
+    std::deque<Group> m_groups; // ordered by start; a deque never moves its groups
     QHash<QString, qsizetype> m_groupIndex;
     qsizetype m_count = 0;
 };

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs the benchmarks of a build tree one after another, shows their output as it comes, keeps it
+# in <build dir>/bench.log, and ends with the table of their GOAL lines.
+#
+#   scripts/bench.sh [build dir]        (default: build)
+set -uo pipefail
+
+cd "$(dirname "$0")/.."
+BUILD_DIR="${1:-build}"
+LOG="$BUILD_DIR/bench.log"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+# Program paths under the build tree, in the order they run.
+BENCHMARKS=(
+    bench/intake/bench_intake
+    bench/gui_stream/bench_gui_stream
+    bench/copy/bench_copy
+    bench/startup/bench_startup
+)
+
+if [[ ! -d "$BUILD_DIR" ]]; then
+    echo "bench: no build tree $BUILD_DIR (make build first)" >&2
+    exit 2
+fi
+
+: >"$LOG"
+failed=0
+for benchmark in "${BENCHMARKS[@]}"; do
+    program="$BUILD_DIR/$benchmark"
+    if [[ ! -x "$program" ]]; then
+        echo "== $benchmark: not built here, skipped" | tee -a "$LOG"
+        continue
+    fi
+    echo "== $benchmark" | tee -a "$LOG"
+    "$program" 2>&1 | tee -a "$LOG"
+    status=${PIPESTATUS[0]}
+    if ((status != 0)); then
+        echo "== $benchmark exited with $status" | tee -a "$LOG"
+        failed=1
+    fi
+done
+
+echo
+echo "goal	figure	reference	ratio	verdict"
+grep '^GOAL	' "$LOG" | cut -f2- | column -t -s '	'
+exit "$failed"
