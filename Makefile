@@ -46,18 +46,17 @@ demo-document: build
 # Sanitized compiles are slow and large: two at a time on a small machine.
 SANITIZER_BUILD_JOBS ?= 2
 
-# The threads of a run under ThreadSanitizer: the execution, ODBC and runner tests, and the
-# results tests, whose list model takes the rows the query threads post to the window.
+# The execution, ODBC and runner tests under ThreadSanitizer. The results tests are left out:
+# Qt Widgets and Gui are not built with it, and the condition variables and allocations of Qt's
+# own threads show as races in every results test.
 TSAN_DIR ?= build-tsan
 tsan: deps
-	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELLA_BUILD_BENCH=OFF \
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELLA_BUILD_BENCH=OFF -DTESSELLA_BUILD_GUI=OFF \
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
-	cmake --build $(TSAN_DIR) -j $(SANITIZER_BUILD_JOBS) --target tessella_execution_tests tessella_odbc_tests \
-	    tessella-run tessella_runner_tests tessella_results_tests
+	cmake --build $(TSAN_DIR) -j $(SANITIZER_BUILD_JOBS) --target tessella_execution_tests tessella_odbc_tests tessella-run tessella_runner_tests
 	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
-	    ctest --output-on-failure -j $(CTEST_JOBS) \
-	    -R '^(Run|Runner|ThreadOdbc|Environment|ResultStore|BatchSplitter|tessella_results_tests\.)'
+	    ctest --output-on-failure -j $(CTEST_JOBS) -R '^(Run|Runner|ThreadOdbc|Environment|ResultStore|BatchSplitter)'
 
 # The whole test suite, GUI tests and database servers included, under
 # AddressSanitizer and UndefinedBehaviorSanitizer; any finding fails its test.
