@@ -48,6 +48,11 @@ CChildFrame::CChildFrame(QWidget* parent) : QWidget(parent), m_document(new CQue
     UpdateTitle();
 }
 
+CChildFrame::~CChildFrame()
+{
+    disconnect(m_focusWatch);
+}
+
 void CChildFrame::CreateToolBar()
 {
     m_toolBar = new QToolBar(this);
@@ -123,8 +128,8 @@ void CChildFrame::ConnectDocument()
     m_document->Doc().SetClosingWaiter(CDlgClosingThreads::Waiter(this));
     connect(m_editor, &CTessellaView::selectionChanged, this, &CChildFrame::commandStateChanged);
     connect(m_editor, &CTessellaView::textChanged, this, &CChildFrame::commandStateChanged);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
+                           [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
 }
 
 void CChildFrame::UpdateTitle()

@@ -23,6 +23,7 @@ class CChildFrame : public QWidget
 
 public:
     explicit CChildFrame(QWidget* parent = nullptr);
+    ~CChildFrame() override;
 
     CQueryDocument& Document() const { return *m_document; }
     CLeftView* Tree() const { return m_tree; }
@@ -86,6 +87,9 @@ private:
     CResultsView* m_results = nullptr;
     CSplitterKeyboardMover* m_splitMover = nullptr;
     QPointer<QWidget> m_activePane;
+    // The application's focus signal outlives this frame's own part: ~QWidget hides the window
+    // and moves the focus, and QObject only drops the connection after that.
+    QMetaObject::Connection m_focusWatch;
     // Polls while a run goes on: the document says nothing when its threads end.
     QTimer m_runWatch;
 };

@@ -1,0 +1,5 @@
+0GO
+select 1
+GO
+select 2
+GO

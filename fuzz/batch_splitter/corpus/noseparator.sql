@@ -1,0 +1,2 @@
+0
+select 1 ; select 2

@@ -1,0 +1,2 @@
+0aa
+ aaa aa aaaa aa

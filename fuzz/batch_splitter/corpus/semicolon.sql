@@ -1,0 +1,5 @@
+0;
+SELECT 1 ;
+SELECT 2;
+SELECT 3
+;

@@ -1,0 +1,3 @@
+4end go
+begin end go end go
+x end go end go

@@ -1,0 +1,5 @@
+5GO
+select 'café'
+GO
+select N'日本'
+GO

@@ -1,0 +1,129 @@
+// Builds connection strings from arbitrary data source names, users and passwords and reads them
+// back with a reader of its own, written the way a driver reads "KEY=value;..." (a value in
+// braces ends at a single "}" and must be followed by ";" or the end; any other value ends at
+// the next ";" and has its surrounding blanks trimmed). Whatever the user typed must come back
+// as exactly the three attributes DSN, UID and PWD with exactly the typed values; the program's
+// own reader, odbc::ConnectValue, must agree.
+//
+// Input: the byte lengths of the data source name and of the user, one byte each, then the three
+// values in UTF-8, the password taking what is left.
+
+#include "CODBCObject.h"
+#include "ConnectString.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using Attributes = QList<QPair<QString, QString>>;
+
+void Fail(const char* what, const QString& connectString)
+{
+    std::fprintf(stderr, "connect string: %s\n%s\n", what, connectString.toUtf8().constData());
+    std::abort();
+}
+
+// One value from `pos`; nullopt when a braced value is not closed or not followed by the end of
+// the attribute.
+std::optional<QString> ReadValue(const QString& text, qsizetype& pos)
+{
+    if (pos < text.size() && text[pos] == u'{') {
+        QString value;
+        for (++pos; pos < text.size(); ++pos) {
+            if (text[pos] != u'}') {
+                value += text[pos];
+            } else if (pos + 1 < text.size() && text[pos + 1] == u'}') {
+                value += u'}';
+                ++pos;
+            } else {
+                ++pos;
+                if (pos < text.size() && text[pos] != u';') {
+                    return std::nullopt;
+                }
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+    qsizetype end = text.indexOf(u';', pos);
+    if (end < 0) {
+        end = text.size();
+    }
+    const QString value = text.mid(pos, end - pos).trimmed();
+    pos = end;
+    return value;
+}
+
+std::optional<Attributes> Parse(const QString& text)
+{
+    Attributes attributes;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype equals = text.indexOf(u'=', pos);
+        if (equals < 0) {
+            return std::nullopt;
+        }
+        const QString key = text.mid(pos, equals - pos);
+        pos = equals + 1;
+        const std::optional<QString> value = ReadValue(text, pos);
+        if (!value) {
+            return std::nullopt;
+        }
+        attributes.append({key, *value});
+        ++pos; // the semicolon, or past the end
+    }
+    return attributes;
+}
+
+QString Take(const std::uint8_t*& data, std::size_t& size, std::size_t count)
+{
+    count = count < size ? count : size;
+    const QString value = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(count));
+    data += count;
+    size -= count;
+    return value;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 2) {
+        return 0;
+    }
+    const std::size_t dsnLength = data[0];
+    const std::size_t userLength = data[1];
+    data += 2;
+    size -= 2;
+    const QString dataSource = Take(data, size, dsnLength);
+    const QString user = Take(data, size, userLength);
+    const QString password = Take(data, size, size);
+
+    // Without a file data source the builder asks no driver and no configuration.
+    CODBCObject object;
+    const QString text = object.BuildConnectString(dataSource, user, password, false);
+
+    const Attributes expected{{QStringLiteral("DSN"), dataSource},
+                              {QStringLiteral("UID"), user},
+                              {QStringLiteral("PWD"), password}};
+    const std::optional<Attributes> parsed = Parse(text);
+    if (!parsed) {
+        Fail("a driver cannot read the string", text);
+    }
+    if (*parsed != expected) {
+        Fail("a driver reads other attributes or values", text);
+    }
+    for (const auto& [key, value] : expected) {
+        if (odbc::ConnectValue(text, key) != value) {
+            Fail("ConnectValue reads another value", text);
+        }
+    }
+    return 0;
+}
