@@ -55,7 +55,7 @@ tsan: deps
 	    -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
 	cmake --build $(TSAN_DIR) -j $(SANITIZER_BUILD_JOBS) --target tessella_execution_tests tessella_odbc_tests tessella-run tessella_runner_tests
-	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
+	cd $(TSAN_DIR) && TESSELLA_TEST_TIME_FACTOR=4 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
 	    ctest --output-on-failure -j $(CTEST_JOBS) -R '^(Run|Runner|ThreadOdbc|Environment|ResultStore|BatchSplitter)'
 
 # The whole test suite, GUI tests and database servers included, under
@@ -70,7 +70,7 @@ asan: deps
 	    -DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(ASAN_DIR) -j $(SANITIZER_BUILD_JOBS)
-	cd $(ASAN_DIR) && ASAN_OPTIONS="detect_stack_use_after_return=1 strict_init_order=1 check_initialization_order=1" \
+	cd $(ASAN_DIR) && TESSELLA_TEST_TIME_FACTOR=4 ASAN_OPTIONS="detect_stack_use_after_return=1 strict_init_order=1 check_initialization_order=1" \
 	    UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
 	    LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp print_suppressions=0" \
 	    ctest --output-on-failure -j $(CTEST_JOBS)
