@@ -4,6 +4,13 @@
 #   scripts/test-servers.sh start   initialise and start both (nothing if they already run)
 #   scripts/test-servers.sh stop    stop both and remove the state folder
 #   scripts/test-servers.sh env     print the connection settings (KEY=value lines)
+#   scripts/test-servers.sh mariadb-instance start|stop FOLDER [PORT]
+#                                   a MariaDB server of one test's own, in FOLDER:
+#                                   initialised on the first start, on PORT (or a
+#                                   free one; FOLDER/mariadb.port names it); stop
+#                                   keeps its data for another start. For tests
+#                                   that stop a server, which the shared ones must
+#                                   never be.
 #
 # State folder: $TESSELLA_SERVERS_DIR, default /tmp/tessella-test-servers. Its file
 # servers.env is written last, so its presence means both servers accept logins.
@@ -184,12 +191,15 @@ init_mariadb() {
     fi
 }
 
+# With a port given, only that port: a restarted instance must be found where
+# its data sources point.
 start_mariadb() {
+    local fixed_port="${1:-}"
     local root="$STATE_DIR/mariadb" log="$STATE_DIR/mariadb.log" port attempt pid waited
     local run_as=()
     mapfile -t run_as < <(mariadb_run_as)
     for attempt in 1 2 3; do
-        port=$(free_port)
+        port=${fixed_port:-$(free_port)}
         : >"$log"
         # Started detached, its output in the log: the ctest fixture waits for
         # every process that still holds its output pipe. Native AIO (io_uring)
@@ -217,12 +227,16 @@ start_mariadb() {
         fi
         kill -TERM "$pid" 2>/dev/null || true
         wait_for_exit "$pid" mariadbd
-        if ((attempt == 3)) || ! grep -qi "Address already in use\|Can't start server: Bind" "$log"; then
+        if ((attempt == 3)) || [[ -n "$fixed_port" ]] ||
+            ! grep -qi "Address already in use\|Can't start server: Bind" "$log"; then
             show_log "$log"
             die "MariaDB did not start"
         fi
     done
     echo "$port" >"$STATE_DIR/mariadb.port"
+}
+
+setup_mariadb() {
     # With --skip-name-resolve a TCP login matches only the @127.0.0.1 account,
     # a socket login only @localhost: both exist so that either way works.
     # Databases named tessella_... are the tests' own too, for tests that want
@@ -324,6 +338,7 @@ cmd_start() {
     wait "$pg_init" || exit 1
     start_postgres
     start_mariadb
+    setup_mariadb
     write_env
     trap - EXIT
     echo "test servers up in $((SECONDS - started)) s: PostgreSQL on 127.0.0.1:$(cat "$STATE_DIR/pg.port"), MariaDB on 127.0.0.1:$(cat "$STATE_DIR/mariadb.port") (state in $STATE_DIR)"
@@ -343,7 +358,40 @@ cmd_env() {
     fi
 }
 
+cmd_mariadb_instance() {
+    local action="${1:-}" folder="${2:-}" port="${3:-}"
+    if [[ -z "$folder" || ! "$action" =~ ^(start|stop)$ ]]; then
+        echo "usage: $0 mariadb-instance start|stop FOLDER [PORT]" >&2
+        exit 2
+    fi
+    command -v mariadbd >/dev/null || die "mariadbd not found (package mariadb-server; run make deps)"
+    STATE_DIR=$(realpath -m "$folder")
+    if [[ "$action" == stop ]]; then
+        stop_mariadb
+        return 0
+    fi
+    if mariadb_running; then
+        return 0
+    fi
+    mkdir -p "$STATE_DIR"
+    if [[ ! -f "$STATE_DIR/mariadb.ready" ]]; then
+        rm -rf "$STATE_DIR/mariadb"
+        init_mariadb
+        trap 'stop_mariadb' EXIT
+        start_mariadb "$port"
+        setup_mariadb
+        trap - EXIT
+        : >"$STATE_DIR/mariadb.ready"
+    else
+        start_mariadb "$port"
+    fi
+}
+
 case "${1:-}" in
+mariadb-instance)
+    shift
+    cmd_mariadb_instance "$@"
+    ;;
 start | stop)
     # One start or stop at a time for a state folder. The lock file lives
     # beside the folder, which stop removes.
@@ -356,7 +404,7 @@ start | stop)
     ;;
 env) cmd_env ;;
 *)
-    echo "usage: $0 start|stop|env" >&2
+    echo "usage: $0 start|stop|env|mariadb-instance" >&2
     exit 2
     ;;
 esac

@@ -75,12 +75,7 @@ int CQueryThread::Work()
         const QString driver = connection->GetDriverName();
         connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver));
         connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
-        for (const QString& batch : *m_batchList) {
-            if (!KeepRunning()) {
-                break;
-            }
-            RunBatch(*connection, batch);
-        }
+        RunBatches(*connection);
     }
     {
         std::lock_guard guard(m_activeLock);
@@ -95,9 +90,36 @@ int CQueryThread::Work()
     } else {
         connection->Close();
         connection->SetOwnerThread(nullptr);
+        if (connection->LinkLost()) {
+            DropKeptConnection();
+        }
     }
     Flush();
     return 0;
+}
+
+void CQueryThread::RunBatches(CThreadODBC& connection)
+{
+    const qsizetype count = m_batchList->size();
+    for (qsizetype done = 0; done < count && KeepRunning(); ++done) {
+        RunBatch(connection, m_batchList->at(done));
+        if (connection.LinkLost() && done + 1 < count) {
+            // Each would only fail again with the same diagnostics.
+            const qsizetype left = count - done - 1;
+            AddElement(u"Connection lost: the remaining %1 batch(es) were not run"_qs.arg(left),
+                       ElemError);
+            m_failed.store(true, std::memory_order_release);
+            return;
+        }
+    }
+}
+
+void CQueryThread::DropKeptConnection()
+{
+    // A dead link stays dead: kept, it would fail every later run until a
+    // manual reset. Without an owner its disconnect reports nothing more.
+    m_document->CloseSharedConnections(m_entry.m_dataSource);
+    m_connection = nullptr;
 }
 
 bool CQueryThread::Connect(CThreadODBC& connection)
@@ -149,7 +171,7 @@ void CQueryThread::RunBatch(CThreadODBC& connection, const QString& batch)
         } else {
             ReadResultSet(connection, columns);
         }
-    } while (KeepRunning() && connection.MoreResults());
+    } while (KeepRunning() && !connection.LinkLost() && connection.MoreResults());
 }
 
 void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
@@ -171,7 +193,12 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
         while (rc == SQL_STILL_EXECUTING && KeepRunningAfter(CThreadODBC::kPollMilliseconds)) {
             rc = connection.SqlFetch();
         }
-        if (!KeepRunning() || !connection.CheckReturn(rc)) {
+        if (!KeepRunning()) {
+            break;
+        }
+        if (!connection.CheckReturn(rc)) {
+            // Past the end, or broken off by an error (a dead server) that fails the batch.
+            NoteFailure(connection);
             break;
         }
         // Emptied, not released: the buffer serves every row of the result set.

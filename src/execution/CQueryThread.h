@@ -55,6 +55,8 @@ protected:
 
 private:
     bool Connect(CThreadODBC& connection);
+    void RunBatches(CThreadODBC& connection);
+    void DropKeptConnection();
     void RunBatch(CThreadODBC& connection, const QString& batch);
     void ReadResultSet(CThreadODBC& connection, int columns);
     void NoteFailure(const CThreadODBC& connection);

@@ -29,7 +29,9 @@ class CWorkerThread;
 //
 // Run, Stop, the result intake and the display data are called on the
 // user-interface thread; PrepareRun and SplitIntoBatches on the preparation
-// thread; SetConnectedState and GetSharedConnection on worker threads.
+// thread; SetConnectedState and GetSharedConnection on worker threads, and
+// CloseSharedConnections(dsn) by a query thread dropping its own kept
+// connection after the link to the server was lost.
 class CTessellaDoc : public QObject
 {
     Q_OBJECT

@@ -133,6 +133,7 @@ bool CODBCObject::AllocConnection()
 
 void CODBCObject::SetTimeouts(int timeOut, int loginTimes)
 {
+    m_loginTimeOut = timeOut;
     // Drivers that refuse these still get connected.
     for (int i = 0; i < loginTimes; ++i) {
         CheckReturn(SqlSetConnectAttr(SQL_ATTR_LOGIN_TIMEOUT, static_cast<SQLULEN>(timeOut)));
@@ -351,6 +352,13 @@ bool CODBCObject::ApplyDriverOptions(const QString& dataSource, QString& connect
     if (driverName.contains(u"sqlsrv32")) {
         SqlSetConnectAttr(kSsConcatNull, 0);
         connectString += u";APP="_qs + QString::fromUtf16(kApplicationName);
+    }
+    // MariaDB Connector/ODBC takes the login time-out attribute but a server
+    // that accepts the connection and never greets held its connect for good;
+    // its own key bounds the handshake too. It bounds nothing after login.
+    if (m_loginTimeOut > 0 &&
+        (driverName.contains(u"mariadb") || driverName.contains(u"libmaodbc"))) {
+        connectString += u";CONN_TIMEOUT="_qs + QString::number(m_loginTimeOut);
     }
     SqlSetConnectAttr(SQL_ATTR_ODBC_CURSORS, SQL_CUR_USE_IF_NEEDED);
     return true;

@@ -282,6 +282,7 @@ protected:
     int m_unused = 0;
     int m_odbcVersion = SQL_OV_ODBC2;
     int m_progressEnabled = 1;
+    int m_loginTimeOut = 0; // seconds, of the connect under way; 0 for none
     // Assign the connection handle only through SetHdbc, which keeps m_hdbcHeld true.
     void SetHdbc(SQLHDBC hdbc);
 

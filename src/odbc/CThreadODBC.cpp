@@ -2,6 +2,7 @@
 
 #include "COdbcEnvironment.h"
 #include "CThreadOdbcOwner.h"
+#include "LinkFailure.h"
 
 #include <chrono>
 #include <cstdint>
@@ -32,6 +33,7 @@ CThreadODBC::~CThreadODBC()
 bool CThreadODBC::Disconnect()
 {
     FreeInterruptStatement();
+    m_linkLost = false;
     return CODBCObject::Disconnect();
 }
 
@@ -92,8 +94,21 @@ bool CThreadODBC::Close()
 
 void CThreadODBC::PostErrors()
 {
+    NoteLinkFailure();
     if (m_ownerThread) {
         m_ownerThread->PostDiagnostics(*this, ElemError);
+    }
+}
+
+void CThreadODBC::NoteLinkFailure()
+{
+    // Read before the report consumes them; the statement's records and the
+    // connection's both, since drivers put a lost link on either.
+    for (const auto& [type, handle] : {std::pair<SQLSMALLINT, SQLHANDLE>{SQL_HANDLE_STMT, m_hstmt},
+                                       std::pair<SQLSMALLINT, SQLHANDLE>{SQL_HANDLE_DBC, m_hdbc}}) {
+        for (const odbc::DiagRecord& record : odbc::ReadDiagRecords(type, handle)) {
+            m_linkLost = m_linkLost || odbc::IsLinkFailure(record);
+        }
     }
 }
 

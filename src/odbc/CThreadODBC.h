@@ -21,7 +21,12 @@ public:
     void SetOwnerThread(CThreadOdbcOwner* owner) { m_ownerThread = owner; }
 
     bool SetAsyncMode(bool) override { return true; }
-    bool AfterConnect(const QString&) override { return true; }
+    // A fresh link: what a failed connect before it reported no longer holds.
+    bool AfterConnect(const QString&) override
+    {
+        m_linkLost = false;
+        return true;
+    }
     bool DescribeColumn(int number, ColumnInfo& column) override;
     bool MoreResults() override;
     bool Close() override;
@@ -41,6 +46,10 @@ public:
     // Lets calls run again; the owning thread calls it when a run begins.
     void ResetCancel();
 
+    // A reported error said that the link to the server is gone (see
+    // odbc::IsLinkFailure); cleared when the connection is closed.
+    bool LinkLost() const { return m_linkLost; }
+
     // The calls that can block for as long as the server works; each marks the
     // statement as executing while it runs.
     SQLRETURN SqlExecDirect(const QString& text) override;
@@ -58,6 +67,7 @@ protected:
 
 private:
     void PostErrors();
+    void NoteLinkFailure();
     void FreeInterruptStatement();
 
     // Marks the statement as executing for the life of one driver call, or
@@ -84,6 +94,7 @@ private:
     // steps it; but it interrupts the whole connection first. So a stop there
     // cancels this spare statement instead, which no one else uses.
     SQLHSTMT m_interruptHstmt = SQL_NULL_HSTMT;
+    bool m_linkLost = false;
 
     CThreadOdbcOwner* m_ownerThread;
 };

@@ -179,6 +179,36 @@ TEST(Connect, SqlServerDriversGetTheApplicationName)
     config.RemoveDataSource(u"FakeServer"_qs);
 }
 
+TEST(Connect, MariaDbDriversGetTheLoginTimeOutAsTheirOwnKey)
+{
+    // By the driver's name or its library: a silent server would otherwise
+    // hold the connect past the entry's time-out.
+    auto& config = OdbcTestConfig::Instance();
+    config.SetDataSource(u"FakeMariaByName"_qs, {{u"Driver"_qs, u"MariaDB Unicode"_qs}});
+    config.SetDataSource(u"FakeMariaByPath"_qs, {{u"Driver"_qs, u"/usr/lib/odbc/libmaodbc.so"_qs}});
+    SqliteDataSource other;
+
+    CODBCObject object;
+    ASSERT_TRUE(object.AllocEnvironment());
+    for (const QString& dsn : {u"FakeMariaByName"_qs, u"FakeMariaByPath"_qs}) {
+        QString connectString = u"DSN=x"_qs;
+        EXPECT_TRUE(object.ApplyDriverOptions(dsn, connectString));
+        EXPECT_EQ(connectString, u"DSN=x"_qs) << "no time-out asked for yet";
+    }
+    // Connects that fail still record their time-out, as a real one would.
+    object.ConnectNoPrompt(u"NoSuchSource"_qs, {}, {}, {}, 7);
+    for (const QString& dsn : {u"FakeMariaByName"_qs, u"FakeMariaByPath"_qs}) {
+        QString connectString = u"DSN=x"_qs;
+        EXPECT_TRUE(object.ApplyDriverOptions(dsn, connectString));
+        EXPECT_EQ(connectString, u"DSN=x;CONN_TIMEOUT=7"_qs) << dsn.toStdString();
+    }
+    QString otherString = u"DSN=x"_qs;
+    EXPECT_TRUE(object.ApplyDriverOptions(other.Name(), otherString));
+    EXPECT_EQ(otherString, u"DSN=x"_qs);
+    config.RemoveDataSource(u"FakeMariaByName"_qs);
+    config.RemoveDataSource(u"FakeMariaByPath"_qs);
+}
+
 TEST(Connect, DataSourcesOfThePrivateConfigurationAreListed)
 {
     SqliteDataSource a;

@@ -49,7 +49,7 @@ ServerDataSources::ServerDataSources()
     }
 }
 
-bool ServerDataSources::AddPostgres(const QString& name)
+bool ServerDataSources::AddPostgres(const QString& name, const Attributes& extra)
 {
     if (!Available()) {
         return false;
@@ -57,18 +57,19 @@ bool ServerDataSources::AddPostgres(const QString& name)
     // psqlODBC's own key names. The Unicode driver hands text over as wide
     // characters in any client locale. No TLS: the server has no certificate,
     // and "prefer" would only add a refused handshake to every connect.
-    OdbcTestConfig::Instance().SetDataSource(
-        name, {{QStringLiteral("Driver"), QStringLiteral("PostgreSQL Unicode")},
-               {QStringLiteral("Servername"), Value(QStringLiteral("TESSELLA_PG_HOST"))},
-               {QStringLiteral("Port"), Value(QStringLiteral("TESSELLA_PG_PORT"))},
-               {QStringLiteral("Database"), PostgresDatabase()},
-               {QStringLiteral("Username"), PostgresUser()},
-               {QStringLiteral("Password"), PostgresPassword()},
-               {QStringLiteral("SSLmode"), QStringLiteral("disable")}});
+    Attributes attributes{{QStringLiteral("Driver"), QStringLiteral("PostgreSQL Unicode")},
+                          {QStringLiteral("Servername"), Value(QStringLiteral("TESSELLA_PG_HOST"))},
+                          {QStringLiteral("Port"), Value(QStringLiteral("TESSELLA_PG_PORT"))},
+                          {QStringLiteral("Database"), PostgresDatabase()},
+                          {QStringLiteral("Username"), PostgresUser()},
+                          {QStringLiteral("Password"), PostgresPassword()},
+                          {QStringLiteral("SSLmode"), QStringLiteral("disable")}};
+    attributes.insert(extra);
+    OdbcTestConfig::Instance().SetDataSource(name, attributes);
     return true;
 }
 
-bool ServerDataSources::AddMariaDb(const QString& name)
+bool ServerDataSources::AddMariaDb(const QString& name, const Attributes& extra)
 {
     if (!Available()) {
         return false;
@@ -79,14 +80,16 @@ bool ServerDataSources::AddMariaDb(const QString& name)
     // This connector version has no MULTI_STATEMENTS key and ignores one
     // silently. CHARSET names the four-byte utf8mb4 rather than leave
     // characters beyond the Basic Multilingual Plane to the connector's default.
-    OdbcTestConfig::Instance().SetDataSource(
-        name, {{QStringLiteral("Driver"), QStringLiteral("MariaDB Unicode")},
-               {QStringLiteral("SERVER"), Value(QStringLiteral("TESSELLA_MARIADB_HOST"))},
-               {QStringLiteral("PORT"), Value(QStringLiteral("TESSELLA_MARIADB_PORT"))},
-               {QStringLiteral("DATABASE"), MariaDbDatabase()},
-               {QStringLiteral("USER"), MariaDbUser()},
-               {QStringLiteral("PASSWORD"), MariaDbPassword()},
-               {QStringLiteral("OPTION"), QStringLiteral("67108864")},
-               {QStringLiteral("CHARSET"), QStringLiteral("utf8mb4")}});
+    Attributes attributes{
+        {QStringLiteral("Driver"), QStringLiteral("MariaDB Unicode")},
+        {QStringLiteral("SERVER"), Value(QStringLiteral("TESSELLA_MARIADB_HOST"))},
+        {QStringLiteral("PORT"), Value(QStringLiteral("TESSELLA_MARIADB_PORT"))},
+        {QStringLiteral("DATABASE"), MariaDbDatabase()},
+        {QStringLiteral("USER"), MariaDbUser()},
+        {QStringLiteral("PASSWORD"), MariaDbPassword()},
+        {QStringLiteral("OPTION"), QStringLiteral("67108864")},
+        {QStringLiteral("CHARSET"), QStringLiteral("utf8mb4")}};
+    attributes.insert(extra);
+    OdbcTestConfig::Instance().SetDataSource(name, attributes);
     return true;
 }

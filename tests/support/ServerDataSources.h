@@ -29,9 +29,10 @@ public:
     // Add (or replace) a data source `name` in the tests' private ODBC
     // configuration, pointing at the server's test database with its test
     // login. The login is also in the data source, so an empty user and
-    // password connect too.
-    bool AddPostgres(const QString& name);
-    bool AddMariaDb(const QString& name);
+    // password connect too. `extra` adds or overrides driver keys.
+    using Attributes = QMap<QString, QString>;
+    bool AddPostgres(const QString& name, const Attributes& extra = {});
+    bool AddMariaDb(const QString& name, const Attributes& extra = {});
 
     QString PostgresUser() const { return Value(QStringLiteral("TESSELLA_PG_USER")); }
     QString PostgresPassword() const { return Value(QStringLiteral("TESSELLA_PG_PASSWORD")); }
