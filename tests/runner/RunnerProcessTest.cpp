@@ -344,6 +344,20 @@ TEST(RunnerProcess, SaveAsWithAPasswordLeavesAnOwnerOnlyFile)
     ASSERT_EQ(loaded.connections.size(), 1);
     EXPECT_EQ(loaded.connections[0].m_password, u"K3y!"_qs);
 
+    // A password from standard input stays out of the process list and reaches the file.
+    const QString piped = dir.filePath(u"piped.tsl"_qs);
+    QProcess process;
+    process.start(QStringLiteral(TESSELLA_RUN_BINARY),
+                  {u"--save-as"_qs, piped, bare, u"--dsn"_qs, u"Db"_qs, u"--password"_qs, u"-"_qs});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write("Pip3d;}\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    ASSERT_TRUE(CDocumentFile::Load(piped, loaded, error)) << error.toStdString();
+    EXPECT_EQ(loaded.connections.value(0).m_password, u"Pip3d;}"_qs);
+    EXPECT_EQ(ModeOf(piped), 0600u);
+
     // Without a password the same command leaves a new file as the umask has it.
     const QString plain = dir.filePath(u"plain.tsl"_qs);
     const mode_t previousMask = umask(022);
