@@ -44,18 +44,6 @@ bool MayWrite(const QString& path)
     return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
 }
 
-// Whether a save is the user's to fix (a read-only file or folder, a folder that is not there,
-// a folder where the file should be) rather than an error of the system.
-bool IsWriteDenied(const QString& path)
-{
-    const QFileInfo target(path);
-    if (target.exists() && (!target.isFile() || !MayWrite(path))) {
-        return true;
-    }
-    const QFileInfo folder(target.absolutePath());
-    return !folder.isDir() || !MayWrite(folder.filePath());
-}
-
 // Opens `path` for reading without blocking on a pipe put there after the caller looked; false
 // with errno set when the system refuses or the file is not a plain file (EISDIR then).
 bool OpenRegularFile(const QString& path, QFile& file)
@@ -79,6 +67,16 @@ bool OpenRegularFile(const QString& path, QFile& file)
 }
 
 } // namespace
+
+bool CDocumentFile::IsWriteDenied(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.exists() && (!target.isFile() || !MayWrite(path))) {
+        return true;
+    }
+    const QFileInfo folder(target.absolutePath());
+    return !folder.isDir() || !MayWrite(folder.filePath());
+}
 
 bool CDocumentFile::IsDocumentName(const QString& path)
 {

@@ -67,6 +67,9 @@ protected:
     QString Right() const { return (m_servers.*GetParam().password)(); }
     // Braces and a semicolon, so that the password travels in its braced form too.
     QString Wrong() const { return QStringLiteral("Wr0ng;pa}ss-%1").arg(getpid()); }
+    // For a login the same as its password, which the servers name when they refuse it. Without
+    // separators: psqlODBC takes a braced login literally, braces and all.
+    static QString Same() { return QStringLiteral("Wr0ngSame%1").arg(getpid()); }
 
     QString m_name = QStringLiteral("Secrecy%1").arg(GetParam().label);
     ServerDataSources m_servers;
@@ -92,6 +95,7 @@ TEST_P(PasswordSecrecy, NoResultElementOfARunHoldsEitherPassword)
     document.SetSettingsOverride(CRunSettings{});
     document.m_connections.append(Entry(m_name, User(), Right()));
     document.m_connections.append(Entry(m_name, User(), Wrong()));
+    document.m_connections.append(Entry(m_name, Same(), Same()));
     // A failing batch too: the errors of a working connection pass through the same texts.
     ASSERT_TRUE(RunToEnd(document, u"SELECT 1 AS one ;\nSELECT * FROM no_such_table_here"_qs));
 
@@ -99,8 +103,10 @@ TEST_P(PasswordSecrecy, NoResultElementOfARunHoldsEitherPassword)
     EXPECT_TRUE(lines.contains(u"3|1"_qs)) << lines.join(u'\n').toStdString();
     EXPECT_GE(lines.filter(u"2|"_qs).size(), 2) << "a connect error and a statement error";
     EXPECT_TRUE(document.QueryThreads()[1].Failed());
+    EXPECT_TRUE(document.QueryThreads()[2].Failed());
     EXPECT_TRUE(Clean(lines, Right()));
     EXPECT_TRUE(Clean(lines, Wrong()));
+    EXPECT_TRUE(Clean(lines, Same()));
 }
 
 TEST_P(PasswordSecrecy, ConnectErrorTextsHoldNoPassword)
@@ -112,6 +118,14 @@ TEST_P(PasswordSecrecy, ConnectErrorTextsHoldNoPassword)
         EXPECT_FALSE(error.isEmpty());
         EXPECT_TRUE(Clean({error}, password));
     }
+    // A login the same as its password is common enough (a test or default account), and both
+    // servers name the refused login: it is masked with the password.
+    CODBCObject db;
+    QString error;
+    ASSERT_FALSE(db.ConnectNoPrompt(m_name, Same(), Same(), {}, 10, false, &error));
+    EXPECT_TRUE(error.contains(u"****"_qs)) << error.toStdString();
+    EXPECT_TRUE(Clean({error}, Same()));
+
     // A connect string of the caller's own, with the password under either key.
     for (const QString& key : {u"PWD"_qs, u"PASSWORD"_qs}) {
         CODBCObject db;
@@ -149,6 +163,16 @@ TEST_P(PasswordSecrecy, TessellaRunShowsNoPassword)
         EXPECT_TRUE(Clean(outcome.out.split(u'\n'), password));
         EXPECT_TRUE(Clean(outcome.err.split(u'\n'), password));
     }
+}
+
+TEST_P(PasswordSecrecy, TessellaRunMasksALoginThatIsThePassword)
+{
+    const Outcome outcome =
+        RunTool({u"--connect"_qs, m_name, u"--user"_qs, Same(), u"--password"_qs, Same()});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.err.contains(u"****"_qs)) << outcome.err.toStdString();
+    EXPECT_TRUE(Clean(outcome.err.split(u'\n'), Same()));
+    EXPECT_TRUE(outcome.out.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, PasswordSecrecy, testing::ValuesIn(kServers),

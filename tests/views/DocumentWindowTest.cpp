@@ -151,6 +151,44 @@ private slots:
         QVERIFY(frame.Document().IsModified());
     }
 
+    void saveOfAReadOnlyFileAsksForANewNameAndKeepsTheOldFile()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("frozen.tsl"));
+        CChildFrame frame;
+        frame.Editor()->setText(QStringLiteral("SELECT 'old'"));
+        QVERIFY(frame.Document().Save(path, m_error));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray oldBytes = old.readAll();
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        frame.Editor()->setText(QStringLiteral("SELECT 'new'"));
+        frame.show();
+
+        QString suggested;
+        bool saved = false;
+        {
+            ScopedFileCapabilityDrop asUser;
+            if (!asUser.Binding()) {
+                QSKIP("running as root and cannot drop the file capabilities");
+            }
+            QTimer::singleShot(0, this, [this, &suggested] {
+                AnswerSaveDialog(QStringLiteral("thawed"), suggested);
+            });
+            saved = CDocumentSaver(frame.Document(), &frame).DoFileSave();
+        }
+        QVERIFY(saved);
+        QCOMPARE(suggested, QStringLiteral("frozen.tsl"));
+        QVERIFY(m_app->shown.isEmpty());
+        const QString renamed = m_dir.filePath(QStringLiteral("thawed.tsl"));
+        QCOMPARE(frame.Document().PathName(), renamed);
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), oldBytes);
+        CChildFrame reopened;
+        QVERIFY(reopened.Document().Load(renamed, m_error));
+        QCOMPARE(reopened.Editor()->text(), QStringLiteral("SELECT 'new'"));
+    }
+
     void aBrokenDocumentDoesNotLoad()
     {
         const QString path = m_dir.filePath(QStringLiteral("broken.tsl"));
