@@ -54,6 +54,19 @@ public:
         }
     }
 
+    // Whether LoseRootCapabilitiesOnExec can work here: setting the secure bits takes
+    // CAP_SETPCAP, which a container may withhold even from root.
+    static bool ChildCanLoseRoot()
+    {
+        if (geteuid() != 0) {
+            return true;
+        }
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2] = {};
+        return syscall(SYS_capget, &header, data) == 0 &&
+               (data[0].effective & (1u << CAP_SETPCAP)) != 0;
+    }
+
 private:
     static constexpr __u32 kFileCapabilities =
         (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER);
