@@ -61,8 +61,8 @@ QString MaskAttributes(const QString& text)
 {
     // A braced value may hold semicolons and doubled closing braces; a plain one ends at the
     // next semicolon or brace. Either ends with the line: the next diagnostic record is not part
-    // of it.
-    static const QRegularExpression attribute(
+    // of it. One per thread: every worker thread reports its own connection's errors.
+    thread_local const QRegularExpression attribute(
         QStringLiteral(R"(\b(PWD|PASSWORD)(\s*=\s*)(\{(?:[^}\r\n]|\}\})*\}?|[^;}\r\n]*))"),
         QRegularExpression::CaseInsensitiveOption);
     QString masked = text;
