@@ -5,6 +5,13 @@
 #include <limits>
 #include <stdexcept>
 
+namespace {
+
+// Three empty strings in their one-byte form and three 32-bit integers.
+constexpr qsizetype kSmallestEntryBytes = 3 + 3 * 4;
+
+} // namespace
+
 void CConnectionDataArray::Serialize(CArchive& archive)
 {
     if (archive.IsStoring()) {
@@ -17,9 +24,13 @@ void CConnectionDataArray::Serialize(CArchive& archive)
         }
         return;
     }
-    // No reserve() for the stored count: it is untrusted, and a huge count in a short file must
-    // fail at the first missing entry rather than allocate.
+    // The stored count is untrusted: a count that the bytes left cannot hold fails before any
+    // entry is read, rather than after a long file of small entries has been taken in. No
+    // reserve() either, since each entry in memory is several times its smallest size on file.
     const qint32 count = archive.ReadInt32();
+    if (count > 0 && count > archive.Remaining() / kSmallestEntryBytes) {
+        throw CArchiveException("more entries than the archive can hold");
+    }
     for (qint32 i = 0; i < count; ++i) {
         CConnectionData entry;
         entry.Serialize(archive);

@@ -8,6 +8,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QString Tr(const char* text)
@@ -30,19 +36,47 @@ QString WriteDeniedText(const QString& path)
     return Tr("Unable to write to %1, it is read-only or opened by someone else.").arg(path);
 }
 
-// Whether a failed save is the user's to fix (a read-only file or folder, a folder that is not
-// there, a folder where the file should be) rather than an error of the system.
-bool IsWriteDenied(const QString& path)
+// Asks with the effective user and its capabilities, as open() and rename() will decide;
+// QFileInfo::isWritable() asks with the real user, which differs under a set-user-ID start or
+// for root without its file capabilities.
+bool MayWrite(const QString& path)
 {
-    const QFileInfo target(path);
-    if (target.exists() && (!target.isFile() || !target.isWritable())) {
-        return true;
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+// Opens `path` for reading without blocking on a pipe put there after the caller looked; false
+// with errno set when the system refuses or the file is not a plain file (EISDIR then).
+bool OpenRegularFile(const QString& path, QFile& file)
+{
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
     }
-    const QFileInfo folder(target.absolutePath());
-    return !folder.isDir() || !folder.isWritable();
+    struct stat info = {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(fd);
+        errno = EIO;
+        return false;
+    }
+    return true;
 }
 
 } // namespace
+
+bool CDocumentFile::IsWriteDenied(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.exists() && (!target.isFile() || !MayWrite(path))) {
+        return true;
+    }
+    const QFileInfo folder(target.absolutePath());
+    return !folder.isDir() || !MayWrite(folder.filePath());
+}
 
 bool CDocumentFile::IsDocumentName(const QString& path)
 {
@@ -87,21 +121,32 @@ bool CDocumentFile::Load(const QString& path, CDocumentContent& content, QString
         errorText = ReadErrorText(path);
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errorText = info.isReadable() ? Tr("Failed to open document.")
-                                      : Tr("Access to %1 was denied.").arg(path);
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        errorText = ReadErrorText(path);
+    QFile file;
+    if (!OpenRegularFile(path, file)) {
+        // The system's own answer, not a guess from the permission bits: those do not bind root,
+        // and access control lists and read-only mounts are not in them.
+        const int reason = errno;
+        if (reason == EACCES || reason == EPERM) {
+            errorText = Tr("Access to %1 was denied.").arg(path);
+        } else {
+            errorText = reason == EISDIR ? ReadErrorText(path) : Tr("Failed to open document.");
+        }
         return false;
     }
     try {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            errorText = ReadErrorText(path);
+            return false;
+        }
         content = Decode(path, bytes);
     } catch (const CArchiveException&) {
         errorText = UnexpectedFormat();
+        return false;
+    } catch (const std::bad_alloc&) {
+        // A file larger than the memory left (or a wrong file chosen by mistake) is an error of
+        // this one document, not a reason to lose every other open window.
+        errorText = ReadErrorText(path);
         return false;
     }
     return true;
@@ -113,6 +158,12 @@ bool CDocumentFile::Save(const QString& path, const CDocumentContent& content, Q
     // Only a document file carries the connection list, and with it the passwords.
     const bool secret = IsDocumentName(path) && content.connections.StoresPassword();
 
+    // QSaveFile asks the real user whether an existing file is read-only; root without its
+    // file capabilities would otherwise replace a file it may not write.
+    if (IsWriteDenied(path)) {
+        errorText = WriteDeniedText(path);
+        return false;
+    }
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
     // The temporary file has the old file's permissions; narrow them before the password is in

@@ -20,6 +20,11 @@ public:
     // document; else bare SQL text.
     static bool IsDocumentName(const QString& path);
 
+    // Whether Save would refuse `path` for the user to fix: a read-only file or folder, a folder
+    // that is not there, a folder where the file should be. Asked as the effective user, whom
+    // open() and rename() go by.
+    static bool IsWriteDenied(const QString& path);
+
     // On success replaces `content` with what the file holds (bare text gives no connections).
     // On failure returns false, leaves `content` untouched and puts the user message in
     // `errorText`.

@@ -198,6 +198,8 @@ bool CODBCObject::ConnectNoPrompt(const QString& dataSource, const QString& user
         return false;
     }
     SetTimeouts(timeOut, 1);
+    // Set before connecting: the diagnostics of a failed attempt are masked with it.
+    m_password = password;
     QString connectString = BuildConnectString(dataSource, user, password, false);
     if (readOnly) {
         SqlSetConnectAttr(SQL_ATTR_ACCESS_MODE, SQL_MODE_READ_ONLY);
@@ -214,7 +216,6 @@ bool CODBCObject::ConnectNoPrompt(const QString& dataSource, const QString& user
     }
     m_connectString = completed;
     m_dataSource = dataSource;
-    m_password = password;
     TakeConnection(user, completed);
     if (AfterConnect(dataSource) && (catalog.isEmpty() || SetCatalog(catalog)) &&
         PrepareStatement()) {
@@ -233,6 +234,8 @@ bool CODBCObject::Connect(const QString& dataSource, const QString& user, const 
         return false;
     }
     SetTimeouts(timeOut, 2);
+    // Set before connecting: the diagnostics of a failed attempt are masked with it.
+    m_password = password;
     QString connectString = BuildConnectString(dataSource, user, password, false);
     if (!ApplyDriverOptions(dataSource, connectString)) {
         SqlFreeConnect();
@@ -246,7 +249,6 @@ bool CODBCObject::Connect(const QString& dataSource, const QString& user, const 
     }
     m_connectString = completed;
     m_dataSource = dataSource;
-    m_password = password;
     TakeConnection(user, completed);
     if (!AfterConnect(dataSource) || !PrepareStatement()) {
         ReportError(showErrors, errorText);
@@ -268,6 +270,7 @@ bool CODBCObject::ConnectWithString(const QString& connectString, int timeOut, b
         return false;
     }
     SetTimeouts(timeOut, 2);
+    m_password = odbc::ConnectValue(connectString, QStringLiteral("PWD"));
     QString completed;
     if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_COMPLETE, completed))) {
         ReportError(showErrors, errorText);
@@ -570,6 +573,7 @@ bool CODBCObject::GetErrorText(QString& text, SQLINTEGER* nativeError, bool stri
         currentState = odbc::FromBuffer(state, 5);
     } while ((rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) && currentState != u"00000"_qs);
 
+    text = odbc::MaskPassword(text, m_password);
     if (linkFailure && nativeError) {
         *nativeError = 5;
     } else if (nativeError && *nativeError == 0 && firstState == u"S1000"_qs) {

@@ -1,5 +1,7 @@
 #include "ConnectString.h"
 
+#include <QRegularExpression>
+
 namespace odbc {
 
 namespace {
@@ -45,7 +47,54 @@ QString ReadValue(const QString& text, qsizetype& pos)
     return value;
 }
 
+const QString kMask = QStringLiteral("****");
+
+// Short enough that masking it inside words would hide more of the message than it protects.
+constexpr qsizetype kShortPassword = 4;
+
+bool IsWordCharacter(const QString& text, qsizetype pos)
+{
+    return pos >= 0 && pos < text.size() && (text[pos].isLetterOrNumber() || text[pos] == u'_');
+}
+
+QString MaskAttributes(const QString& text)
+{
+    // A braced value may hold semicolons and doubled closing braces; a plain one ends at the
+    // next semicolon or brace. Either ends with the line: the next diagnostic record is not part
+    // of it. One per thread: every worker thread reports its own connection's errors.
+    thread_local const QRegularExpression attribute(
+        QStringLiteral(R"(\b(PWD|PASSWORD)(\s*=\s*)(\{(?:[^}\r\n]|\}\})*\}?|[^;}\r\n]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString masked = text;
+    masked.replace(attribute, QStringLiteral("\\1\\2") + kMask);
+    return masked;
+}
+
+QString MaskOccurrences(const QString& text, const QString& password)
+{
+    QString masked;
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(password); at >= 0; at = text.indexOf(password, at + 1)) {
+        const qsizetype end = at + password.size();
+        const bool standsAlone = !IsWordCharacter(text, at - 1) && !IsWordCharacter(text, end);
+        if (at < from || (password.size() < kShortPassword && !standsAlone)) {
+            continue;
+        }
+        masked += QStringView(text).sliced(from, at - from);
+        masked += kMask;
+        from = end;
+    }
+    masked += QStringView(text).sliced(from);
+    return masked;
+}
+
 } // namespace
+
+QString MaskPassword(const QString& text, const QString& password)
+{
+    const QString masked = MaskAttributes(text);
+    return password.isEmpty() ? masked : MaskOccurrences(masked, password);
+}
 
 QString QuoteConnectValue(const QString& value)
 {

@@ -15,4 +15,11 @@ QString QuoteConnectValue(const QString& value);
 // Empty when the key is absent.
 QString ConnectValue(const QString& connectString, const QString& key);
 
+// `text` with the value of every PWD or PASSWORD attribute (any case) and every occurrence of
+// `password` replaced by asterisks, for diagnostics: drivers and the driver manager may quote
+// the connect string, or the password alone. A password of fewer than four characters is only
+// masked where it stands alone, not inside a longer word, so that it does not garble the
+// message; such a fragment tells a reader nothing.
+QString MaskPassword(const QString& text, const QString& password);
+
 } // namespace odbc

@@ -174,13 +174,20 @@ bool CResultsView::UpdateCommand(Command command, bool& enabled) const
     auto* edit = qobject_cast<QLineEdit*>(focused);
     const bool list = focused == m_list;
     const bool writable = edit && !edit->isReadOnly();
+    // A hidden text, the password, never goes to the clipboard. Qt refuses to copy it anyway,
+    // but its Cut would then only delete what the user typed.
+    const bool shown = edit && edit->echoMode() == QLineEdit::Normal;
     switch (command) {
     case Command::EditUndo:
-    case Command::EditCut:
     case Command::EditPaste:
         enabled = writable;
         return true;
+    case Command::EditCut:
+        enabled = writable && shown;
+        return true;
     case Command::EditCopy:
+        enabled = shown || list;
+        return true;
     case Command::EditSelectAll:
         enabled = edit || list;
         return true;

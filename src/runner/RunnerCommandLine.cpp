@@ -132,6 +132,30 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     return false;
 }
 
+bool CRunnerCommandLine::ReadPasswords(QIODevice& input)
+{
+    // The password before any --dsn comes first on the command line.
+    QList<QString*> wanted = {&password};
+    for (DataSource& source : dataSources) {
+        wanted << &source.password;
+    }
+    for (QString* value : wanted) {
+        if (*value != u"-") {
+            continue;
+        }
+        // Waits for the line; only the end of the input gives nothing, an empty line is "\n".
+        QByteArray line = input.readLine();
+        if (line.isEmpty()) {
+            return Fail(QStringLiteral("--password - needs a line on standard input."));
+        }
+        while (line.endsWith('\n') || line.endsWith('\r')) {
+            line.chop(1);
+        }
+        *value = QString::fromUtf8(line);
+    }
+    return true;
+}
+
 QString CRunnerCommandLine::Usage()
 {
     return QStringLiteral(
@@ -139,5 +163,6 @@ QString CRunnerCommandLine::Usage()
         "  tessella-run --print-document FILE\n"
         "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
         "      Saves FILE as OUT, with the given connections added.\n"
-        "  tessella-run --connect DSN [--user U] [--password P] [--timeout S]\n");
+        "  tessella-run --connect DSN [--user U] [--password P] [--timeout S]\n"
+        "  A password given as - is read from a line of standard input.\n");
 }

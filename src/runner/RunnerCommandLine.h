@@ -2,6 +2,7 @@
 
 #include "CConnectionData.h"
 
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,11 @@ public:
     // False with Error() set when the arguments (without the program name)
     // do not form one valid command.
     bool Parse(const QStringList& arguments);
+
+    // Replaces every password given as "-" by the next line of `input` (UTF-8, without its line
+    // break), in command-line order, so that a password need not stand in the process list for
+    // every user of the machine to read. False with Error() set when the input ends first.
+    bool ReadPasswords(QIODevice& input);
 
     Command GetCommand() const { return m_command; }
     const QString& Error() const { return m_error; }

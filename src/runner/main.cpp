@@ -5,6 +5,7 @@
 #include "RunnerCommands.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
 
@@ -19,6 +20,12 @@ int main(int argc, char** argv)
     if (!commandLine.Parse(QCoreApplication::arguments().mid(1))) {
         std::fprintf(stderr, "tessella-run: %s\n%s", commandLine.Error().toUtf8().constData(),
                      CRunnerCommandLine::Usage().toUtf8().constData());
+        return ExitUsageOrFileError;
+    }
+    QFile input;
+    input.open(stdin, QIODevice::ReadOnly);
+    if (!commandLine.ReadPasswords(input)) {
+        std::fprintf(stderr, "tessella-run: %s\n", commandLine.Error().toUtf8().constData());
         return ExitUsageOrFileError;
     }
     return CRunnerCommands(stdout, stderr).Execute(commandLine);

@@ -1,11 +1,11 @@
 #include "CDocumentSaver.h"
 
+#include "CDocumentFile.h"
 #include "CMessageStrings.h"
 #include "CQueryDocument.h"
 #include "CSuperApp.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace {
 
@@ -43,9 +43,9 @@ bool CDocumentSaver::SaveModified()
 
 bool CDocumentSaver::DoFileSave()
 {
+    // A file that cannot be replaced where it is gets saved elsewhere, as "Save As" would.
     const QString path = m_document.PathName();
-    const QFileInfo info(path);
-    if (path.isEmpty() || (info.exists() && !info.isWritable())) {
+    if (path.isEmpty() || CDocumentFile::IsWriteDenied(path)) {
         return DoSave(QString());
     }
     return DoSave(path);

@@ -10,6 +10,7 @@
 #include "CRecentFileList.h"
 #include "CTessellaView.h"
 #include "GuiTestRegistry.h"
+#include "ScopedFileCapabilityDrop.h"
 
 #include <QMdiArea>
 #include <QMenu>
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 class StartUpTest : public QObject
 {
@@ -130,6 +133,52 @@ private slots:
         QCOMPARE(Titles(), (QStringList{"TSL1", "first.sql", "second.tsl"}));
     }
 
+    void droppedBadFilesAreEachReportedAndTheGoodOnesStillOpen()
+    {
+        QVERIFY(m_app->InitInstance({}));
+        m_app->MainFrame()->ActiveChild()->Editor()->setText(QStringLiteral("SELECT 'kept'"));
+        const QString good = File(QStringLiteral("good.tsl"));
+        QVERIFY(WriteDocument(good, QStringLiteral("SELECT 'good'"), {"Sales"}));
+        QFile goodFile(good);
+        QVERIFY(goodFile.open(QIODevice::ReadOnly));
+        const QByteArray full = goodFile.readAll();
+        const QString truncated = WriteBytes(QStringLiteral("truncated.tsl"), full.left(9));
+        const QString hugeCount = WriteBytes(QStringLiteral("huge-count.tsl"),
+                                             QByteArray::fromHex("ffffff7f") + full.mid(4));
+        const QString folder = File(QStringLiteral("folder.tsl"));
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.tsl")));
+        const QString pipe = File(QStringLiteral("pipe.sql"));
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QString locked = WriteBytes(QStringLiteral("locked.sql"), "SELECT 1");
+        QCOMPARE(chmod(QFile::encodeName(locked).constData(), 0), 0);
+
+        const QString unreadable = QStringLiteral("An unexpected error occurred while reading %1.");
+        QStringList bad = {truncated, hugeCount, folder, pipe};
+        QStringList expected = {QStringLiteral("Unexpected file format."),
+                                QStringLiteral("Unexpected file format."), unreadable.arg(folder),
+                                unreadable.arg(pipe)};
+        ScopedFileCapabilityDrop asUser;
+        // Root that cannot drop its file capabilities would simply read the locked file.
+        if (asUser.Binding()) {
+            bad << locked;
+            expected << QStringLiteral("Access to %1 was denied.").arg(locked);
+        }
+        m_app->OpenFiles(bad << good);
+        QCOMPARE(m_app->Texts(), expected);
+        QCOMPARE(Titles(), (QStringList{"TSL1", "good.tsl"}));
+        // The workbench carries on: the open document is as it was, the good file opened, and
+        // only it joined the recent files.
+        CChildFrame* opened = m_app->Documents().FindByPath(good);
+        QVERIFY(opened);
+        QCOMPARE(opened->Editor()->text(), QStringLiteral("SELECT 'good'"));
+        QCOMPARE(opened->Document().Doc().m_connections.size(), 1);
+        QCOMPARE(m_app->Documents().Frames().first()->Editor()->text(),
+                 QStringLiteral("SELECT 'kept'"));
+        QCOMPARE(m_app->RecentFiles().Files(), QStringList{good});
+        m_app->OnFileNew();
+        QCOMPARE(Titles().size(), 3);
+    }
+
     void recentFilesAppearInTheFileMenuAndOpen()
     {
         const QString path = File(QStringLiteral("menu.tsl"));
@@ -222,6 +271,15 @@ private:
     }
 
     QString File(const QString& name) const { return m_dir.filePath(name); }
+
+    QString WriteBytes(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(File(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        }
+        return file.fileName();
+    }
 
     static void SetRecentFiles(const QStringList& files)
     {

@@ -1,4 +1,6 @@
+#include "CArchive.h"
 #include "CDocumentFile.h"
+#include "ScopedFileCapabilityDrop.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <limits>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -332,6 +335,54 @@ TEST_F(DocumentFileTest, HugeCountsAndLengthsFailWithoutAllocating)
     }
 }
 
+TEST_F(DocumentFileTest, LargestCountOverManySmallEntriesFailsBeforeReadingThem)
+{
+    // Two million of the smallest entries: 30 MB on file, several times that in memory.
+    CArchive archive(CArchive::Mode::Store);
+    archive.WriteInt32(std::numeric_limits<qint32>::max());
+    const QByteArray smallest = Hex("00 00 00 00000000 00000000 00000000");
+    WriteRaw(PathOf("many.tsl"), archive.Bytes() + smallest.repeated(2'000'000));
+    const rlim_t inUse = AddressSpaceInUse();
+    ASSERT_GT(inUse, rlim_t(0));
+    QString error;
+    {
+        // Allows reading the file, not holding two million entries.
+        ScopedLimit cap(RLIMIT_AS, inUse + (rlim_t(100) << 20));
+        ASSERT_TRUE(cap.ok());
+        CDocumentContent loaded;
+        EXPECT_FALSE(CDocumentFile::Load(PathOf("many.tsl"), loaded, error));
+    }
+    EXPECT_EQ(error, kBadFormat);
+
+    // The same entries under their true count load.
+    CArchive exact(CArchive::Mode::Store);
+    exact.WriteInt32(1000);
+    WriteRaw(PathOf("exact.tsl"), exact.Bytes() + smallest.repeated(1000) + "go");
+    const CDocumentContent loaded = LoadOk("exact.tsl");
+    EXPECT_EQ(loaded.connections.size(), 1000);
+    EXPECT_EQ(loaded.sqlText, "go");
+}
+
+TEST_F(DocumentFileTest, AFileLargerThanTheMemoryLeftIsAReadError)
+{
+    const QString path = PathOf("large.sql");
+    WriteRaw(path, QByteArray(48 << 20, 'x'));
+    const rlim_t inUse = AddressSpaceInUse();
+    ASSERT_GT(inUse, rlim_t(0));
+    CDocumentContent content;
+    content.sqlText = "untouched";
+    QString error;
+    bool loaded = true;
+    {
+        ScopedLimit cap(RLIMIT_AS, inUse + (rlim_t(32) << 20));
+        ASSERT_TRUE(cap.ok());
+        loaded = CDocumentFile::Load(path, content, error);
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(error, "An unexpected error occurred while reading " + path + ".");
+    EXPECT_EQ(content.sqlText, "untouched");
+}
+
 TEST_F(DocumentFileTest, BareSqlUnderADocumentNameIsAFormatError)
 {
     WriteRaw(PathOf("q.tsl"), "select * from customers");
@@ -351,13 +402,56 @@ TEST_F(DocumentFileTest, FileErrorsUseTheFrameworkMessages)
 
 TEST_F(DocumentFileTest, UnreadableFileIsAccessDenied)
 {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not stop root";
-    }
     const QString path = PathOf("locked.tsl");
     WriteRaw(path, Hex("00000000"));
     ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0), 0);
+    ScopedFileCapabilityDrop asUser;
+    if (!asUser.Binding()) {
+        GTEST_SKIP() << "running as root and cannot drop the file capabilities";
+    }
     EXPECT_EQ(LoadError(path), "Access to " + path + " was denied.");
+}
+
+TEST_F(DocumentFileTest, PipesAndDevicesAreNotReadAsDocuments)
+{
+    const QString pipe = PathOf("pipe.tsl");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    // Opening a pipe without a writer would block for ever; it must not even be tried.
+    EXPECT_EQ(LoadError(pipe), "An unexpected error occurred while reading " + pipe + ".");
+    EXPECT_EQ(LoadError("/dev/zero"), "An unexpected error occurred while reading /dev/zero.");
+}
+
+TEST_F(DocumentFileTest, ReadOnlyFileOrFolderRefusesTheSaveAndKeepsTheOldFile)
+{
+    const QString file = PathOf("kept.tsl");
+    const QByteArray old = CDocumentFile::Encode(file, Sample());
+    WriteRaw(file, old);
+    ASSERT_EQ(chmod(QFile::encodeName(file).constData(), 0444), 0);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("locked"));
+    const QString inLocked = PathOf("locked/kept.tsl");
+    WriteRaw(inLocked, old);
+    ASSERT_EQ(chmod(QFile::encodeName(PathOf("locked")).constData(), 0555), 0);
+
+    CDocumentContent changed = Sample();
+    changed.sqlText = "select 'new'";
+    {
+        ScopedFileCapabilityDrop asUser;
+        if (!asUser.Binding()) {
+            GTEST_SKIP() << "running as root and cannot drop the file capabilities";
+        }
+        for (const QString& path : {file, inLocked, PathOf("locked/new.tsl")}) {
+            QString error;
+            EXPECT_FALSE(CDocumentFile::Save(path, changed, error)) << path.toStdString();
+            EXPECT_EQ(error, "Unable to write to " + path +
+                                 ", it is read-only or opened by someone else.");
+        }
+    }
+    EXPECT_EQ(ReadRaw(file), old);
+    EXPECT_EQ(ReadRaw(inLocked), old);
+    EXPECT_EQ(QDir(PathOf("locked")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"kept.tsl"});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.tsl"});
+    chmod(QFile::encodeName(PathOf("locked")).constData(), 0755);
 }
 
 TEST_F(DocumentFileTest, SaveIntoAFolderOrMissingFolderFails)

@@ -51,3 +51,37 @@ TEST(ConnectString, ValuesAreFoundOnlyAtAttributeStarts)
     // The key is matched as written.
     EXPECT_EQ(ConnectValue(u"uid=bob"_qs, u"UID"_qs), QString());
 }
+
+TEST(ConnectString, MaskingHidesPasswordAttributesInEveryForm)
+{
+    using odbc::MaskPassword;
+    // Drivers quote the connect string back in any key case and with blanks around "=".
+    EXPECT_EQ(MaskPassword(u"connect failed: DSN=a;UID=bob;PWD=s3cret;PORT=1"_qs, {}),
+              u"connect failed: DSN=a;UID=bob;PWD=****;PORT=1"_qs);
+    EXPECT_EQ(MaskPassword(u"password = s3cret, pwd=other"_qs, {}), u"password = ****"_qs)
+        << "an unbraced value runs to the next semicolon";
+    EXPECT_EQ(MaskPassword(u"PWD={a;b}}c};UID=x"_qs, {}), u"PWD=****;UID=x"_qs);
+    EXPECT_EQ(MaskPassword(u"PWD={unterminated;UID=x"_qs, {}), u"PWD=****"_qs);
+    EXPECT_EQ(MaskPassword(u"PWD=;UID=x"_qs, {}), u"PWD=****;UID=x"_qs);
+    // A value ends with its line; the next record stays readable.
+    EXPECT_EQ(MaskPassword(u"PWD=a b\r\nnext record"_qs, {}), u"PWD=****\r\nnext record"_qs);
+    EXPECT_EQ(MaskPassword(u"PWD={a\nnext"_qs, {}), u"PWD=****\nnext"_qs);
+    // Other keys that merely end in the same letters are left alone.
+    EXPECT_EQ(MaskPassword(u"OLDPWD=x;MYPASSWORD=y"_qs, {}), u"OLDPWD=x;MYPASSWORD=y"_qs);
+}
+
+TEST(ConnectString, MaskingHidesThePasswordWhereverItStands)
+{
+    using odbc::MaskPassword;
+    EXPECT_EQ(MaskPassword(u"user 'anna' with s3cret! and s3cret!s3cret!"_qs, u"s3cret!"_qs),
+              u"user 'anna' with **** and ********"_qs);
+    EXPECT_EQ(MaskPassword(u"no secret here"_qs, u"s3cret!"_qs), u"no secret here"_qs);
+    // The braced form of a password with braces is caught by its attribute.
+    const QString braces = u"a}b"_qs;
+    CODBCObject object;
+    const QString connectString = object.BuildConnectString(u"Sales"_qs, u"bob"_qs, braces);
+    EXPECT_FALSE(MaskPassword(connectString, braces).contains(u"a}}b"_qs));
+    // A short password is masked where it stands alone only, so that "pw" keeps "pwd" readable.
+    EXPECT_EQ(MaskPassword(u"pw: wrong pw for pwd"_qs, u"pw"_qs), u"****: wrong **** for pwd"_qs);
+    EXPECT_EQ(MaskPassword(u"x"_qs, u"x"_qs), u"****"_qs);
+}

@@ -43,6 +43,8 @@ public:
         return SQL_SUCCESS;
     }
 
+    void SetPassword(const QString& password) { m_password = password; }
+
     int cursorType = -1;
 
 private:
@@ -160,4 +162,20 @@ TEST(Diagnostics, ReturnCodesBecomeStatusCodes)
     object.SetStatus(StatusInfo);
     EXPECT_FALSE(object.CheckReturn(12345));
     EXPECT_EQ(object.GetStatus(), StatusInfo) << "an unknown code leaves the status alone";
+}
+
+TEST(Diagnostics, ThePasswordInUseNeverReachesTheText)
+{
+    ScriptedDiagnostics object(
+        {{u"08001"_qs, 0, u"[dm]Cannot connect with DSN=Sales;UID=bob;PWD=Op3n Sesame"_qs},
+         {u"28000"_qs, 1045, u"[drv]Password Op3n Sesame rejected"_qs}});
+    object.SetPassword(u"Op3n Sesame"_qs);
+    const QString text = ErrorText(object);
+    EXPECT_EQ(text, u"08001 [dm]Cannot connect with DSN=Sales;UID=bob;PWD=****\r\n"
+                    u"28000 [drv]Password **** rejected"_qs)
+        << text.toStdString();
+
+    ScriptedDiagnostics stripped({{u"28000"_qs, 1, u"[drv]PWD=Op3n Sesame"_qs}});
+    stripped.SetPassword(u"Op3n Sesame"_qs);
+    EXPECT_EQ(ErrorText(stripped, nullptr, true), u"PWD=****"_qs);
 }

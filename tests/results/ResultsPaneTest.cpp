@@ -136,8 +136,7 @@ private slots:
         QVERIFY(password);
         password->setFocus();
         QVERIFY(password->hasFocus());
-        for (Command command : {Command::EditUndo, Command::EditCut, Command::EditCopy,
-                                Command::EditPaste, Command::EditSelectAll}) {
+        for (Command command : {Command::EditUndo, Command::EditPaste, Command::EditSelectAll}) {
             QVERIFY(Enabled(command));
         }
         QApplication::clipboard()->setText(u"pasted"_qs);
@@ -145,6 +144,18 @@ private slots:
         QCOMPARE(password->text(), u"pasted"_qs);
         QVERIFY(m_view->RunCommand(Command::EditSelectAll));
         QCOMPARE(password->selectedText(), u"pasted"_qs);
+        // The password never reaches the clipboard, and Cut does not silently delete it.
+        QVERIFY(!Enabled(Command::EditCopy));
+        QVERIFY(!Enabled(Command::EditCut));
+        QApplication::clipboard()->setText(u"before"_qs);
+        QVERIFY(m_view->RunCommand(Command::EditCopy));
+        QVERIFY(m_view->RunCommand(Command::EditCut));
+        QCOMPARE(QApplication::clipboard()->text(), u"before"_qs);
+        QCOMPARE(password->text(), u"pasted"_qs);
+        auto* login = m_view->ConnectionPage()->findChild<QLineEdit*>(u"login"_qs);
+        QVERIFY(login);
+        login->setFocus();
+        QVERIFY(Enabled(Command::EditCopy) && Enabled(Command::EditCut));
         bool saveEnabled = false;
         QVERIFY(!m_view->UpdateCommand(Command::FileSave, saveEnabled));
     }

@@ -1,5 +1,7 @@
 #include "RunnerCommandLine.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,4 +75,26 @@ TEST(RunnerCommandLine, RunOptionsBelongToTheirDataSource)
     EXPECT_TRUE(Parsed({u"doc.tsl"_qs}).separator.isNull()) << "no override unless asked";
     EXPECT_FALSE(Refusal({u"--connect"_qs, u"D"_qs, u"--dsn"_qs, u"E"_qs}).isEmpty());
     EXPECT_FALSE(Refusal({u"--reconnect"_qs}).isEmpty()) << "nothing to run";
+}
+
+TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)
+{
+    auto run = Parsed({u"--password"_qs, u"-"_qs, u"--dsn"_qs, u"A"_qs, u"--password"_qs,
+                       u"kept"_qs, u"--dsn"_qs, u"B"_qs, u"--password"_qs, u"-"_qs, u"--dsn"_qs,
+                       u"C"_qs, u"--password"_qs, u"-"_qs, u"q.sql"_qs});
+    QByteArray lines = "first\r\nsecond ; with {braces}\n\nunused\n";
+    QBuffer input(&lines);
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(run.ReadPasswords(input)) << run.Error().toStdString();
+    EXPECT_EQ(run.password, u"first"_qs);
+    EXPECT_EQ(run.dataSources[0].password, u"kept"_qs);
+    EXPECT_EQ(run.dataSources[1].password, u"second ; with {braces}"_qs);
+    EXPECT_EQ(run.dataSources[2].password, QString()) << "an empty line is an empty password";
+
+    auto tooFew = Parsed({u"--connect"_qs, u"D"_qs, u"--password"_qs, u"-"_qs});
+    QByteArray none;
+    QBuffer empty(&none);
+    ASSERT_TRUE(empty.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(tooFew.ReadPasswords(empty));
+    EXPECT_TRUE(tooFew.Error().contains(u"standard input"_qs));
 }

@@ -1,5 +1,7 @@
+#include "CArchive.h"
 #include "CDocumentFile.h"
 #include "OdbcTestConfig.h"
+#include "ScopedFileCapabilityDrop.h"
 
 #include <QFile>
 #include <QProcess>
@@ -8,6 +10,8 @@
 #include <QThread>
 
 #include <csignal>
+#include <limits>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -20,9 +24,14 @@ struct Outcome
     QString err;
 };
 
-Outcome RunTool(const QStringList& args)
+// `asUser`: a root test process starts the runner without root's capabilities, so that
+// permission bits bind it as they bind an ordinary user.
+Outcome RunTool(const QStringList& args, bool asUser = false)
 {
     QProcess process;
+    if (asUser) {
+        process.setChildProcessModifier(&ScopedFileCapabilityDrop::LoseRootCapabilitiesOnExec);
+    }
     process.start(QStringLiteral(TESSELLA_RUN_BINARY), args);
     EXPECT_TRUE(process.waitForFinished(30000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -203,4 +212,163 @@ TEST(RunnerProcess, InterruptStopsTheRunAndKeepsWhatArrived)
     const QString out = QString::fromUtf8(process.readAllStandardOutput());
     EXPECT_TRUE(out.startsWith(u"0\t"_qs + source.Name() + u"\n4\ti\n3\t1\n"_qs))
         << out.left(200).toStdString();
+}
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+unsigned ModeOf(const QString& path)
+{
+    struct stat info = {};
+    EXPECT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+} // namespace
+
+TEST(RunnerProcess, BadDocumentsFailWithTheirMessageWhateverTheCommand)
+{
+    QTemporaryDir dir;
+    const QByteArray full = CDocumentFile::Encode(u"a.tsl"_qs, SampleDocument());
+    CArchive hugeCount(CArchive::Mode::Store);
+    hugeCount.WriteInt32(std::numeric_limits<qint32>::max());
+    struct Case
+    {
+        QString name;
+        QByteArray bytes; // null: a folder of that name
+        QString message;
+    };
+    const QString unexpected = u"Unexpected file format.\n"_qs;
+    const Case cases[] = {
+        {u"truncated.tsl"_qs, full.left(full.size() / 2), unexpected},
+        {u"huge-count.tsl"_qs, hugeCount.Bytes() + QByteArray(200, '\0'), unexpected},
+        {u"huge-length.tsl"_qs,
+         QByteArray::fromHex("01000000 fffeffffffff ffffff7f") + QByteArray(64, 'a'), unexpected},
+        {u"folder.tsl"_qs, QByteArray(),
+         u"An unexpected error occurred while reading %1.\n"_qs.arg(
+             dir.filePath(u"folder.tsl"_qs))},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(c.name);
+        if (c.bytes.isNull()) {
+            ASSERT_TRUE(QDir(dir.path()).mkdir(c.name));
+        } else {
+            WriteBytes(path, c.bytes);
+        }
+        const QString copy = dir.filePath(u"copy-of-"_qs + c.name + u".sql"_qs);
+        const QList<QStringList> commands = {
+            {path}, {u"--print-document"_qs, path}, {u"--save-as"_qs, copy, path}};
+        for (const QStringList& command : commands) {
+            const Outcome outcome = RunTool(command);
+            EXPECT_EQ(outcome.exitCode, 2) << command.join(u' ').toStdString();
+            EXPECT_EQ(outcome.err, c.message) << command.join(u' ').toStdString();
+            EXPECT_TRUE(outcome.out.isEmpty()) << command.join(u' ').toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(copy)) << "nothing is saved from a bad document";
+    }
+}
+
+TEST(RunnerProcess, UnreadableDocumentIsAccessDenied)
+{
+    if (!ScopedFileCapabilityDrop::ChildCanLoseRoot()) {
+        GTEST_SKIP() << "running as root without CAP_SETPCAP: the runner would keep root's powers";
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"locked.tsl"_qs);
+    QString error;
+    ASSERT_TRUE(CDocumentFile::Save(path, SampleDocument(), error));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0), 0);
+    // The temporary folder is the test's own and private; the runner must reach the file in it.
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const Outcome outcome = RunTool({u"--print-document"_qs, path}, true);
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.err, u"Access to %1 was denied.\n"_qs.arg(path));
+    EXPECT_TRUE(outcome.out.isEmpty());
+}
+
+TEST(RunnerProcess, SaveAsOntoReadOnlyTargetsKeepsThem)
+{
+    if (!ScopedFileCapabilityDrop::ChildCanLoseRoot()) {
+        GTEST_SKIP() << "running as root without CAP_SETPCAP: the runner would keep root's powers";
+    }
+    QTemporaryDir dir;
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString source = dir.filePath(u"source.tsl"_qs);
+    QString error;
+    ASSERT_TRUE(CDocumentFile::Save(source, SampleDocument(), error));
+    ASSERT_EQ(chmod(QFile::encodeName(source).constData(), 0644), 0);
+
+    const QString readOnlyFile = dir.filePath(u"read-only.tsl"_qs);
+    WriteBytes(readOnlyFile, "old contents");
+    ASSERT_EQ(chmod(QFile::encodeName(readOnlyFile).constData(), 0444), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"locked"_qs));
+    const QString inLockedFolder = dir.filePath(u"locked/kept.sql"_qs);
+    WriteBytes(inLockedFolder, "old contents");
+    ASSERT_EQ(chmod(QFile::encodeName(dir.filePath(u"locked"_qs)).constData(), 0555), 0);
+
+    for (const QString& target : {readOnlyFile, inLockedFolder}) {
+        const Outcome outcome = RunTool({u"--save-as"_qs, target, source}, true);
+        EXPECT_EQ(outcome.exitCode, 2) << target.toStdString();
+        EXPECT_EQ(
+            outcome.err,
+            u"Unable to write to %1, it is read-only or opened by someone else.\n"_qs.arg(target));
+        EXPECT_EQ(ReadAll(target), "old contents") << target.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.filePath(u"locked"_qs)).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"kept.sql"_qs});
+    chmod(QFile::encodeName(dir.filePath(u"locked"_qs)).constData(), 0755);
+}
+
+TEST(RunnerProcess, SaveAsWithAPasswordLeavesAnOwnerOnlyFile)
+{
+    QTemporaryDir dir;
+    const QString bare = WriteSql(dir, u"q.sql"_qs, u"SELECT 1"_qs);
+    const QString target = dir.filePath(u"with-password.tsl"_qs);
+    WriteBytes(target, "an older, shared file");
+    ASSERT_EQ(chmod(QFile::encodeName(target).constData(), 0664), 0);
+
+    Outcome outcome = RunTool(
+        {u"--save-as"_qs, target, bare, u"--dsn"_qs, u"Db"_qs, u"--password"_qs, u"K3y!"_qs});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(ModeOf(target), 0600u);
+    EXPECT_FALSE(outcome.out.contains(u"K3y!"_qs) || outcome.err.contains(u"K3y!"_qs));
+    CDocumentContent loaded;
+    QString error;
+    ASSERT_TRUE(CDocumentFile::Load(target, loaded, error)) << error.toStdString();
+    ASSERT_EQ(loaded.connections.size(), 1);
+    EXPECT_EQ(loaded.connections[0].m_password, u"K3y!"_qs);
+
+    // A password from standard input stays out of the process list and reaches the file.
+    const QString piped = dir.filePath(u"piped.tsl"_qs);
+    QProcess process;
+    process.start(QStringLiteral(TESSELLA_RUN_BINARY),
+                  {u"--save-as"_qs, piped, bare, u"--dsn"_qs, u"Db"_qs, u"--password"_qs, u"-"_qs});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write("Pip3d;}\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    ASSERT_TRUE(CDocumentFile::Load(piped, loaded, error)) << error.toStdString();
+    EXPECT_EQ(loaded.connections.value(0).m_password, u"Pip3d;}"_qs);
+    EXPECT_EQ(ModeOf(piped), 0600u);
+
+    // Without a password the same command leaves a new file as the umask has it.
+    const QString plain = dir.filePath(u"plain.tsl"_qs);
+    const mode_t previousMask = umask(022);
+    outcome = RunTool({u"--save-as"_qs, plain, bare, u"--dsn"_qs, u"Db"_qs});
+    umask(previousMask);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(ModeOf(plain), 0644u);
 }

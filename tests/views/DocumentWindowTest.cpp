@@ -7,9 +7,11 @@
 #include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "RecordingMessages.h"
+#include "ScopedFileCapabilityDrop.h"
 #include "ViewTestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QSignalSpy>
@@ -97,6 +99,94 @@ private slots:
         QVERIFY(frame.Document().PathName().isEmpty());
     }
 
+    void aPasswordDocumentIsSavedForItsOwnerOnly()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("shared.tsl"));
+        QVERIFY(WriteFile(path, "an older file that others could read"));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadGroup | QFile::ReadOther));
+        CChildFrame frame;
+        CConnectionData entry = Entry(QStringLiteral("Sales"));
+        entry.m_password = QStringLiteral("T0psecret");
+        frame.Document().Doc().m_connections << entry;
+        frame.Editor()->setText(QStringLiteral("SELECT 7"));
+        QVERIFY(CDocumentSaver(frame.Document(), &frame).DoSave(path));
+        QCOMPARE(QFile::permissions(path) & kEveryPermissionBit,
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(m_app->shown.isEmpty());
+    }
+
+    void aSaveIntoAReadOnlyFolderIsRefusedAndTheOldFileStays()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("locked")));
+        const QString path = folder + QStringLiteral("/kept.tsl");
+        QVERIFY(WriteFile(path, "old"));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        CChildFrame frame;
+        frame.Editor()->setText(QStringLiteral("SELECT 8"));
+        bool saved = true;
+        {
+            ScopedFileCapabilityDrop asUser;
+            if (!asUser.Binding()) {
+                QFile::setPermissions(folder,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                QSKIP("running as root and cannot drop the file capabilities");
+            }
+            saved = CDocumentSaver(frame.Document(), &frame).DoSave(path);
+        }
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!saved);
+        QCOMPARE(m_app->Texts(),
+                 QStringList{QStringLiteral("Unable to write to %1, it is read-only or opened by "
+                                            "someone else.")
+                                 .arg(path)});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("old"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("kept.tsl")});
+        QVERIFY(frame.Document().IsModified());
+    }
+
+    void saveOfAReadOnlyFileAsksForANewNameAndKeepsTheOldFile()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("frozen.tsl"));
+        CChildFrame frame;
+        frame.Editor()->setText(QStringLiteral("SELECT 'old'"));
+        QVERIFY(frame.Document().Save(path, m_error));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        const QByteArray oldBytes = old.readAll();
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        frame.Editor()->setText(QStringLiteral("SELECT 'new'"));
+        frame.show();
+
+        QString suggested;
+        bool saved = false;
+        {
+            ScopedFileCapabilityDrop asUser;
+            if (!asUser.Binding()) {
+                QSKIP("running as root and cannot drop the file capabilities");
+            }
+            QTimer::singleShot(0, this, [this, &suggested] {
+                AnswerSaveDialog(QStringLiteral("thawed"), suggested);
+            });
+            saved = CDocumentSaver(frame.Document(), &frame).DoFileSave();
+        }
+        QVERIFY(saved);
+        QCOMPARE(suggested, QStringLiteral("frozen.tsl"));
+        QVERIFY(m_app->shown.isEmpty());
+        const QString renamed = m_dir.filePath(QStringLiteral("thawed.tsl"));
+        QCOMPARE(frame.Document().PathName(), renamed);
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), oldBytes);
+        CChildFrame reopened;
+        QVERIFY(reopened.Document().Load(renamed, m_error));
+        QCOMPARE(reopened.Editor()->text(), QStringLiteral("SELECT 'new'"));
+    }
+
     void aBrokenDocumentDoesNotLoad()
     {
         const QString path = m_dir.filePath(QStringLiteral("broken.tsl"));
@@ -157,6 +247,17 @@ private slots:
     }
 
 private:
+    static constexpr QFile::Permissions kEveryPermissionBit =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+        QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+        QFile::ExeOther;
+
+    static bool WriteFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
     // Reads the name the save dialog suggests, then saves under `typed` in the test folder.
     void AnswerSaveDialog(const QString& typed, QString& suggested)
     {
