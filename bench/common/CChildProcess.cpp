@@ -1,0 +1,71 @@
+#include "CChildProcess.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+// In the child only: connects `fd` to `file`, or leaves it when `file` is empty.
+void Redirect(const QByteArray& file, int fd, int flags)
+{
+    if (file.isEmpty()) {
+        return;
+    }
+    const int opened = open(file.constData(), flags, 0644);
+    if (opened < 0) {
+        _exit(127);
+    }
+    dup2(opened, fd);
+    close(opened);
+}
+
+} // namespace
+
+qint64 CChildProcess::MonotonicNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+CChildProcess::Outcome CChildProcess::Run() const
+{
+    // Everything the child needs is prepared before the fork: it only redirects and execs.
+    const QByteArray program = m_program.toLocal8Bit();
+    std::vector<QByteArray> arguments{program};
+    for (const QString& argument : m_arguments) {
+        arguments.push_back(argument.toLocal8Bit());
+    }
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const QByteArray input = m_input.toLocal8Bit();
+    const QByteArray output = m_output.toLocal8Bit();
+    const QByteArray errors = m_errors.toLocal8Bit();
+
+    Outcome outcome;
+    outcome.startNs = MonotonicNs();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        Redirect(input, STDIN_FILENO, O_RDONLY);
+        Redirect(output, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        Redirect(errors, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    if (pid < 0) {
+        return outcome;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    outcome.seconds = double(MonotonicNs() - outcome.startNs) / 1e9;
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
