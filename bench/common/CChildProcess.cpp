@@ -1,6 +1,7 @@
 #include "CChildProcess.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -63,9 +64,12 @@ CChildProcess::Outcome CChildProcess::Run() const
         return outcome;
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0) {
     }
     outcome.seconds = double(MonotonicNs() - outcome.startNs) / 1e9;
+    outcome.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }

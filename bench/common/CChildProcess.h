@@ -12,7 +12,10 @@ public:
     {
         qint64 startNs = 0; // CLOCK_MONOTONIC just before the fork
         double seconds = 0; // wall time to the reaped exit
-        int exitCode = -1;  // -1 when it could not start or did not exit normally
+        // User plus system CPU time of the child and its threads: on a busy machine the wall
+        // time is mostly waiting for a core, and this is what the program itself spent.
+        double cpuSeconds = 0;
+        int exitCode = -1; // -1 when it could not start or did not exit normally
     };
 
     CChildProcess(QString program, QStringList arguments)

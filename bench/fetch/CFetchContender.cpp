@@ -17,6 +17,7 @@ bool CFetchContender::Sample()
     }
     m_samples.push_back(seconds);
     m_exits.push_back(outcome.seconds);
+    m_cpu.push_back(outcome.cpuSeconds);
     return true;
 }
 
@@ -59,4 +60,9 @@ double CFetchContender::Median() const
 double CFetchContender::BestExit() const
 {
     return m_exits.empty() ? 0 : *std::min_element(m_exits.begin(), m_exits.end());
+}
+
+double CFetchContender::BestCpu() const
+{
+    return m_cpu.empty() ? 0 : *std::min_element(m_cpu.begin(), m_cpu.end());
 }

@@ -31,8 +31,9 @@ public:
     bool Sample();
     double Best() const;
     double Median() const;
-    // Best wall time to the exit, whatever End says.
+    // Best wall time to the exit, whatever End says, and the least CPU time of a run.
     double BestExit() const;
+    double BestCpu() const;
     int Samples() const { return int(m_samples.size()); }
     const QString& Problem() const { return m_problem; }
 
@@ -44,5 +45,6 @@ private:
     End m_end;
     std::vector<double> m_samples;
     std::vector<double> m_exits;
+    std::vector<double> m_cpu;
     QString m_problem;
 };

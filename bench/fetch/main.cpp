@@ -217,17 +217,19 @@ bool RunRounds(std::vector<CFetchContender>& contenders, int rounds)
 void PrintFigures(const QString& title, const std::vector<CFetchContender>& contenders)
 {
     Say(title);
-    Say(QStringLiteral("  %1 %2 %3 %4")
+    Say(QStringLiteral("  %1 %2 %3 %4 %5")
             .arg(u"program"_qs, -20)
-            .arg(u"best"_qs, 9)
-            .arg(u"median"_qs, 9)
-            .arg(u"to exit"_qs, 9));
+            .arg(u"best"_qs, 8)
+            .arg(u"median"_qs, 8)
+            .arg(u"to exit"_qs, 8)
+            .arg(u"cpu"_qs, 8));
     for (const CFetchContender& contender : contenders) {
-        Say(QStringLiteral("  %1 %2 %3 %4")
+        Say(QStringLiteral("  %1 %2 %3 %4 %5")
                 .arg(contender.Label(), -20)
                 .arg(contender.Best(), 8, 'f', 3)
                 .arg(contender.Median(), 8, 'f', 3)
-                .arg(contender.BestExit(), 8, 'f', 3));
+                .arg(contender.BestExit(), 8, 'f', 3)
+                .arg(contender.BestCpu(), 8, 'f', 3));
     }
 }
 
@@ -250,8 +252,9 @@ bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const QString& q
         !RunRounds(contenders, rounds)) {
         return false;
     }
-    PrintFigures(QStringLiteral("%1, %2 rows, %3 rounds (seconds; tessella-run to its last "
-                                "batch taken, the others to their exit):")
+    PrintFigures(QStringLiteral("%1, %2 rows, %3 rounds (seconds; best and median to the end: "
+                                "tessella-run's last batch taken, the others' exit; best wall "
+                                "time to the exit; least user + system CPU time of a run):")
                      .arg(name)
                      .arg(rows)
                      .arg(rounds),

@@ -66,6 +66,13 @@ TEST(BenchReport, ChildProcessesAreTimedWithTheirStreamsRedirected)
     EXPECT_LT(outcome.seconds, 30.0);
     EXPECT_EQ(ReadAll(output), u"Grüße\n"_qs);
     EXPECT_EQ(ReadAll(errors), u"oops\n"_qs);
+    EXPECT_LT(outcome.cpuSeconds, outcome.seconds) << "a sleeping child spends no CPU time";
+
+    const CChildProcess::Outcome busy =
+        CChildProcess(u"sh"_qs, {u"-c"_qs, u"i=0; while [ $i -lt 300000 ]; do i=$((i+1)); done"_qs})
+            .Run();
+    EXPECT_EQ(busy.exitCode, 0);
+    EXPECT_GT(busy.cpuSeconds, 0.01) << "the child's own CPU time is counted";
 
     EXPECT_EQ(CChildProcess(u"/no/such/program"_qs, {}).Run().exitCode, 127);
     CChildProcess unwritable(u"true"_qs, {});
