@@ -3,13 +3,14 @@
 #include "CRegisteredEvents.h"
 #include "CTessellaDoc.h"
 
-#include <time.h>
+#include <chrono>
 
 qint64 CHeadlessResultsWindow::MonotonicNs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    // The steady clock is CLOCK_MONOTONIC on Linux.
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 bool CHeadlessResultsWindow::event(QEvent* event)
