@@ -92,12 +92,11 @@ format:
 check-format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
-# The benchmarks one after another; each prints its own figures.
+# The benchmarks one after another (the test servers started when needed); each prints its own
+# figures, and a table of every goal closes the run. The output is kept in $(BUILD_DIR)/bench.log.
 .PHONY: bench
 bench: build
-	$(BUILD_DIR)/bench/intake/bench_intake
-	$(BUILD_DIR)/bench/gui_stream/bench_gui_stream
-	$(BUILD_DIR)/bench/copy/bench_copy
+	scripts/bench.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

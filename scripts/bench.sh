@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Runs the benchmarks of a build tree one after another, shows their output as it comes, keeps it
-# in <build dir>/bench.log, and ends with the table of their GOAL lines.
+# Runs every benchmark of a build tree one after another, shows their output as it comes, keeps
+# it in <build dir>/bench.log, and ends with the table of their GOAL lines.
 #
 #   scripts/bench.sh [build dir]        (default: build)
+#
+# The test servers (scripts/test-servers.sh) are started when not running already, and stopped
+# again at the end only when this script started them. A benchmark the build lacks (the window
+# benchmarks without the GUI) is skipped with a note.
 set -uo pipefail
 
 cd "$(dirname "$0")/.."
@@ -12,6 +16,8 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 # Program paths under the build tree, in the order they run.
 BENCHMARKS=(
+    bench/fetch/bench_fetch
+    bench/memory/bench_memory
     bench/intake/bench_intake
     bench/gui_stream/bench_gui_stream
     bench/copy/bench_copy
@@ -22,6 +28,21 @@ if [[ ! -d "$BUILD_DIR" ]]; then
     echo "bench: no build tree $BUILD_DIR (make build first)" >&2
     exit 2
 fi
+
+started_servers=0
+if ! scripts/test-servers.sh env >/dev/null 2>&1; then
+    if scripts/test-servers.sh start; then
+        started_servers=1
+    else
+        echo "bench: the test servers did not start; PostgreSQL and MariaDB are skipped" >&2
+    fi
+fi
+stop_servers() {
+    if ((started_servers)); then
+        scripts/test-servers.sh stop
+    fi
+}
+trap stop_servers EXIT
 
 : >"$LOG"
 failed=0
@@ -41,6 +62,5 @@ for benchmark in "${BENCHMARKS[@]}"; do
 done
 
 echo
-echo "goal	figure	reference	ratio	verdict"
-grep '^GOAL	' "$LOG" | cut -f2- | column -t -s '	'
+scripts/bench-table.sh "$LOG"
 exit "$failed"

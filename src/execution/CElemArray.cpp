@@ -5,13 +5,13 @@
 void CElemArray::Add(std::unique_ptr<CBufferElem> element)
 {
     if (element) {
-        m_elements.push_back(std::move(element));
+        m_elements.push_back(std::move(*element));
     }
 }
 
 void CElemArray::Add(int kind, QString text)
 {
-    m_elements.push_back(std::make_unique<CBufferElem>(kind, std::move(text)));
+    m_elements.emplace_back(kind, std::move(text));
 }
 
 void CElemArray::reserve(qsizetype count)

@@ -30,7 +30,7 @@ const CBufferElem& CResultStore::At(qsizetype row) const
     const auto after = std::upper_bound(m_groups.begin(), m_groups.end(), row,
                                         [](qsizetype r, const Group& g) { return r < g.start; });
     const Group& group = *std::prev(after);
-    return *group.rows[size_t(row - group.start)];
+    return group.rows[size_t(row - group.start)];
 }
 
 qsizetype CResultStore::BlockEnd(const QString& connection) const
@@ -56,7 +56,7 @@ qsizetype CResultStore::OpenGroup(const QString& connection)
     const qsizetype groupIndex = qsizetype(m_groups.size());
     Group& group = m_groups.emplace_back();
     group.start = m_count;
-    group.rows.push_back(std::make_unique<CBufferElem>(ElemConnection, connection));
+    group.rows.emplace_back(ElemConnection, connection);
     m_groupIndex.insert(connection, groupIndex);
     ++m_count;
     return groupIndex;

@@ -7,7 +7,6 @@
 #include <QtGlobal>
 
 #include <deque>
-#include <memory>
 
 class CPostElemArray;
 
@@ -47,9 +46,11 @@ public:
     void Clear();
 
 private:
-    // A deque, not a vector: a vector of a million rows would move every row pointer when it
-    // outgrows its capacity, a stall of the user-interface thread that grows with the result.
-    using Rows = std::deque<std::unique_ptr<CBufferElem>>;
+    // A deque, not a vector: a vector of a million rows would move every row when it outgrows
+    // its capacity, a stall of the user-interface thread that grows with the result; and the
+    // rows stay where they are, which keeps At()'s references valid. The rows are held by value,
+    // without a pointer and a heap block each.
+    using Rows = std::deque<CBufferElem>;
 
     struct Group
     {

@@ -82,6 +82,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             reconnect = true;
         } else if (arg == u"--progress") {
             progress = true;
+        } else if (arg == u"--timing") {
+            timing = true;
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
             return Fail(QStringLiteral("Unknown option %1.").arg(arg));
         } else {
@@ -100,10 +102,10 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
         m_command = Command::Run;
     }
     const bool runOptions =
-        !separator.isNull() || noSeparator || ignoreInfo || reconnect || progress;
+        !separator.isNull() || noSeparator || ignoreInfo || reconnect || progress || timing;
     if (runOptions && m_command != Command::Run && m_command != Command::Help) {
-        return Fail(QStringLiteral("--separator, --no-separator, --ignore-info and --reconnect "
-                                   "go with a document to run."));
+        return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
+                                   "--progress and --timing go with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;

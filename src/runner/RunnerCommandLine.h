@@ -59,6 +59,7 @@ public:
     bool ignoreInfo = false;
     bool reconnect = false;
     bool progress = false; // --progress: progress lines also when stderr is no terminal
+    bool timing = false;   // --timing: when the last batch was taken and the output written
 
 private:
     bool Fail(const QString& message);

@@ -26,18 +26,19 @@ TEST(ElemArrayTest, NullElementIsNotAdded)
     EXPECT_EQ(array.size(), 0);
 }
 
-TEST(ElemArrayTest, TakeAllHandsOverTheSameElements)
+TEST(ElemArrayTest, TakeAllHandsOverTheSameTexts)
 {
     CElemArray array;
     array.Add(ElemRow, "a");
-    array.Add(ElemRow, "b");
-    const CBufferElem* first = &array.At(0);
-    const CBufferElem* second = &array.At(1);
+    array.Add(std::make_unique<CBufferElem>(ElemInfo, "b"));
+    const QChar* first = array.At(0).m_text.constData();
+    const QChar* second = array.At(1).m_text.constData();
 
     CElemArray::Elements taken = array.TakeAll();
 
     EXPECT_EQ(array.size(), 0);
     ASSERT_EQ(taken.size(), 2u);
-    EXPECT_EQ(taken[0].get(), first);
-    EXPECT_EQ(taken[1].get(), second);
+    EXPECT_EQ(taken[0].m_text.constData(), first) << "moved, not copied";
+    EXPECT_EQ(taken[1].m_text.constData(), second) << "moved, not copied";
+    EXPECT_EQ(taken[1].m_kind, ElemInfo);
 }

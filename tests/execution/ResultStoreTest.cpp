@@ -105,13 +105,36 @@ TEST(ResultStoreTest, IntakeEmptiesTheBatchButLeavesItUnhandled)
 {
     CResultStore store;
     auto batch = Batch("Sales", {"a", "b"});
-    const CBufferElem* first = &batch->At(0);
+    const QChar* first = batch->At(0).m_text.constData();
 
     store.Intake(*batch);
 
     EXPECT_EQ(batch->size(), 0);
     EXPECT_EQ(batch->m_handled.load(), 0);
-    EXPECT_EQ(&store.At(1), first) << "the element itself moves, not a copy";
+    EXPECT_EQ(store.At(1).m_text.constData(), first) << "the text itself moves, not a copy";
+}
+
+TEST(ResultStoreTest, HeldRowsStayInPlaceWhileMoreArrive)
+{
+    CResultStore store;
+    Feed(store, "A", {"a1"});
+    Feed(store, "B", {"b1"});
+    const CBufferElem& title = store.At(0);
+    const CBufferElem& row = store.At(1);
+    const CBufferElem& other = store.At(3);
+    // Enough rows for every kind of container to have grown several times over.
+    QStringList many;
+    for (int i = 0; i < 5000; ++i) {
+        many << QString::number(i);
+    }
+    Feed(store, "A", many);
+    Feed(store, "B", many);
+
+    EXPECT_EQ(&store.At(0), &title) << "a list may hold on to a row it shows";
+    EXPECT_EQ(&store.At(1), &row);
+    EXPECT_EQ(&store.At(3 + 5000), &other);
+    EXPECT_EQ(row.m_text, "a1");
+    EXPECT_EQ(other.m_text, "b1");
 }
 
 TEST(ResultStoreTest, InterleavedConnectionsStayGroupedInOrderOfFirstArrival)

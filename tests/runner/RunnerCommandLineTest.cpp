@@ -75,6 +75,9 @@ TEST(RunnerCommandLine, RunOptionsBelongToTheirDataSource)
     EXPECT_TRUE(Parsed({u"doc.tsl"_qs}).separator.isNull()) << "no override unless asked";
     EXPECT_FALSE(Refusal({u"--connect"_qs, u"D"_qs, u"--dsn"_qs, u"E"_qs}).isEmpty());
     EXPECT_FALSE(Refusal({u"--reconnect"_qs}).isEmpty()) << "nothing to run";
+    EXPECT_TRUE(Parsed({u"--timing"_qs, u"doc.tsl"_qs}).timing);
+    EXPECT_FALSE(Parsed({u"doc.tsl"_qs}).timing);
+    EXPECT_TRUE(Refusal({u"--timing"_qs, u"--connect"_qs, u"D"_qs}).contains(u"--timing"_qs));
 }
 
 TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <chrono>
 #include <csignal>
 #include <limits>
 #include <sys/stat.h>
@@ -185,6 +186,39 @@ TEST(RunnerProcess, BareSqlWithDataSourcesAndOverrides)
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_TRUE(outcome.out.contains(u"IM002"_qs));
     EXPECT_FALSE(outcome.out.contains(u"sesame"_qs) || outcome.err.contains(u"sesame"_qs));
+}
+
+// The benchmarks time a run from their own clock to the last batch taken.
+TEST(RunnerProcess, TimingTellsWhenTheLastBatchWasTakenAndTheOutputWritten)
+{
+    SqliteDataSource source;
+    QTemporaryDir dir;
+    const QString rows =
+        WriteSql(dir, u"rows.sql"_qs,
+                 u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
+                 u"SELECT i FROM n"_qs);
+    const auto monotonicNs = [] {
+        return qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count());
+    };
+    const qint64 start = monotonicNs();
+    const Outcome timed = RunTool({u"--timing"_qs, u"--dsn"_qs, source.Name(), rows});
+    const qint64 end = monotonicNs();
+    EXPECT_EQ(timed.exitCode, 0) << timed.err.toStdString();
+    EXPECT_EQ(timed.out, RunTool({u"--dsn"_qs, source.Name(), rows}).out)
+        << "the output is the same with or without timing";
+
+    const QStringList fields = timed.err.trimmed().split(u'\t');
+    ASSERT_EQ(fields.size(), 5) << timed.err.toStdString();
+    EXPECT_EQ(fields[0], u"timing"_qs);
+    EXPECT_EQ(fields[1], u"last-intake-ns"_qs);
+    EXPECT_EQ(fields[3], u"output-written-ns"_qs);
+    const qint64 intake = fields[2].toLongLong();
+    const qint64 written = fields[4].toLongLong();
+    EXPECT_GT(intake, start);
+    EXPECT_LE(intake, written);
+    EXPECT_LT(written, end);
 }
 
 TEST(RunnerProcess, InterruptStopsTheRunAndKeepsWhatArrived)

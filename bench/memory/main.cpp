@@ -1,0 +1,154 @@
+// What held result rows cost: the headless document (as tessella-run has it) runs
+// `SELECT * FROM t` on the SQLite table of CBenchDataSet and keeps the results. The growth of this
+// process's resident size over the run, per row, is set against the rows' own text in UTF-16 as
+// the program formats and stores it.
+//
+// A first small run loads the driver and opens the kept connection, so that "before" already
+// holds both and the difference is the rows.
+//
+//   bench_memory        (the SQLite file in $TESSELLA_BENCH_DIR, default /tmp/tessella-bench-fetch)
+
+#include "CBenchDataSet.h"
+#include "CBenchOdbcConfig.h"
+#include "CHeadlessResultsWindow.h"
+#include "CRegisteredEvents.h"
+#include "CSqlTextSource.h"
+#include "CTessellaDoc.h"
+#include "GoalLine.h"
+#include "LocaleSetup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr double kTextFactor = 1.5;
+constexpr double kBytesPerRow = 24;
+
+void Say(const QString& text)
+{
+    std::fputs((text + u'\n').toUtf8().constData(), stdout);
+    std::fflush(stdout);
+}
+
+qint64 ResidentBytes()
+{
+    QFile statm(u"/proc/self/statm"_qs);
+    if (!statm.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    // "size resident shared ...", in pages.
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+}
+
+bool RunToEnd(CTessellaDoc& document, const QString& sql)
+{
+    CStringTextSource source(sql);
+    document.StartRun(source);
+    while (!document.IsIdle()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        usleep(10'000);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
+    bool ran = false;
+    for (const auto& thread : document.QueryThreads()) {
+        ran = !thread->Failed();
+    }
+    return ran;
+}
+
+struct Held
+{
+    qsizetype rows = 0;
+    qint64 textBytes = 0; // UTF-16 code units of the row texts, two bytes each
+};
+
+Held CountRows(const CResultStore& results)
+{
+    Held held;
+    for (qsizetype row = 0; row < results.Count(); ++row) {
+        const CBufferElem& element = results.At(row);
+        if (element.m_kind == ElemRow) {
+            ++held.rows;
+            held.textBytes += element.m_text.size() * qint64(sizeof(char16_t));
+        }
+    }
+    return held;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    odbc::EnsureUtf8Locale();
+    QCoreApplication application(argc, argv);
+    CBenchOdbcConfig config;
+    QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
+    if (folder.isEmpty()) {
+        folder = u"/tmp/tessella-bench-fetch"_qs;
+    }
+    if (!config.Valid() || !QDir().mkpath(folder)) {
+        Say(u"bench_memory: cannot make the private ODBC folder or "_qs + folder);
+        return 1;
+    }
+    const QString dsn = u"BenchSQLite"_qs;
+    config.AddSqlite(dsn, QDir(folder).filePath(u"t.db"_qs));
+    CBenchDataSet data(CBenchOdbcConfig::Driver::Sqlite, CBenchDataSet::DefaultRows());
+    if (!data.EnsureTable(dsn)) {
+        Say(u"bench_memory: "_qs + data.Message());
+        return 1;
+    }
+    Say(u"SQLite: table t "_qs + data.Message());
+
+    CTessellaDoc document;
+    document.SetLowPriorityThreads(false);
+    document.SetSettingsOverride(CRunSettings{});
+    CConnectionData entry;
+    entry.m_dataSource = dsn;
+    document.m_connections.append(entry);
+    CHeadlessResultsWindow window(document);
+    document.SetResultsWindow(&window);
+
+    if (!RunToEnd(document, u"SELECT * FROM t WHERE id <= 10"_qs)) {
+        Say(u"bench_memory: the first run failed"_qs);
+        return 1;
+    }
+    const qint64 before = ResidentBytes();
+    QElapsedTimer clock;
+    clock.start();
+    if (!RunToEnd(document, u"SELECT * FROM t"_qs)) {
+        Say(u"bench_memory: the run failed"_qs);
+        return 1;
+    }
+    const double seconds = double(clock.elapsed()) / 1000.0;
+    const qint64 after = ResidentBytes();
+    const Held held = CountRows(document.Results());
+    if (held.rows == 0 || before < 0 || after < 0) {
+        Say(u"bench_memory: no rows or no resident size"_qs);
+        return 1;
+    }
+    const double perRow = double(after - before) / double(held.rows);
+    const double textPerRow = double(held.textBytes) / double(held.rows);
+    Say(QStringLiteral("%1 rows held in %2 s; resident %3 MB before, %4 MB after")
+            .arg(held.rows)
+            .arg(seconds, 0, 'f', 2)
+            .arg(double(before) / 1e6, 0, 'f', 1)
+            .arg(double(after) / 1e6, 0, 'f', 1));
+    Say(QStringLiteral("%1 bytes a row resident, %2 bytes a row of UTF-16 text; allowed %3 "
+                       "(1.5 x text + 24)")
+            .arg(perRow, 0, 'f', 1)
+            .arg(textPerRow, 0, 'f', 1)
+            .arg(kTextFactor * textPerRow + kBytesPerRow, 0, 'f', 1));
+    GoalLine{u"4 memory SQLite"_qs, QStringLiteral("%1 B/row").arg(perRow, 0, 'f', 1),
+             QStringLiteral("%1 B/row UTF-16 text").arg(textPerRow, 0, 'f', 1), perRow / textPerRow,
+             kTextFactor + kBytesPerRow / textPerRow}
+        .Print();
+    return 0;
+}
