@@ -73,7 +73,8 @@ int CQueryThread::Work()
         connection->ResetCancel();
         connection->SetAsyncMode(false);
         const QString driver = connection->GetDriverName();
-        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver));
+        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
+                                odbc::DriverFillsWideElements(driver));
         connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
         RunBatches(*connection);
     }

@@ -155,7 +155,13 @@ public:
 
     // Binds text columns as UTF-8 instead of wide text from the next result
     // on; only for a driver whose 8-bit text is UTF-8 (odbc::DriverGivesUtf8Text).
-    void SetUtf8Text(bool on) { m_utf8Text = on; }
+    // `fullElement`: a value may show one character beyond the display size
+    // (odbc::DriverFillsWideElements).
+    void SetUtf8Text(bool on, bool fullElement = false)
+    {
+        m_utf8Text = on;
+        m_utf8FullElement = fullElement;
+    }
     bool Utf8Text() const { return m_utf8Text; }
     // Hands statements to the driver as UTF-8 through the 8-bit entry point,
     // for a driver that has no other (odbc::DriverTakesOnlyUtf8): the driver
@@ -296,6 +302,7 @@ protected:
     std::vector<SQLUSMALLINT> m_rowStatus;
     SQLULEN m_rowsFetched = 0;
     bool m_utf8Text = false;
+    bool m_utf8FullElement = false;
     bool m_utf8Statements = false;
     QString m_dbmsName;
     QString m_dataSource;

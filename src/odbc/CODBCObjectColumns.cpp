@@ -121,7 +121,7 @@ bool CODBCObject::BindColumn(ColumnInfo& column)
     // characters, takes four), so `chars` characters always fit the UTF-8
     // element and a longer value is cut here where a terminating driver cuts
     // its wide form. The element size stays even for the wide storage.
-    column.maxChars = column.utf8 ? chars : chars + 1;
+    column.maxChars = column.utf8 && !m_utf8FullElement ? chars : chars + 1;
     const SQLLEN wideUnits = column.utf8 ? 2 * chars + 1 : chars + 1;
     column.elementSize = wideUnits * static_cast<SQLLEN>(sizeof(SQLWCHAR));
     column.data.assign(static_cast<std::size_t>(wideUnits) * rows, 0);

@@ -24,6 +24,12 @@ void AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN
 // SQL_DRIVER_NAME gives it.
 bool DriverGivesUtf8Text(const QString& driverName);
 
+// True for a driver that fills a wide element to its last character, leaving
+// out the terminator, when a value needs all of it (MariaDB's does, with
+// characters beyond the Basic Multilingual Plane): a UTF-8 value then shows
+// one character more than the column's display size, as its wide form would.
+bool DriverFillsWideElements(const QString& driverName);
+
 // True for the drivers with 8-bit entry points only, whose text is UTF-8.
 bool DriverTakesOnlyUtf8(const QString& driverName);
 

@@ -92,9 +92,9 @@ TEST(ValueText, BrokenUtf8BecomesReplacementCharacters)
 
 TEST(ValueText, OnlyDriversKnownToGiveUtf8TextGetIt)
 {
-    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"psqlodbcw.so"_qs));
-    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"libsqlite3odbc.so"_qs));
-    EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"libmaodbc.so"_qs));
+    EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"psqlodbcw.so"_qs));
+    EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"libsqlite3odbc.so"_qs));
+    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"libmaodbc.so"_qs));
     EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"libsomeotherodbc.so"_qs));
     EXPECT_FALSE(odbc::DriverGivesUtf8Text(QString()));
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -276,26 +277,59 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
         ++id;
         Run(u"INSERT INTO bind_t VALUES (%1, 'a😀b', 'c😀d', NULL, NULL)"_qs.arg(id));
     }
-    const QString select = u"SELECT id, v, body, r, d FROM bind_t ORDER BY id"_qs;
-
-    connection.SetUtf8Text(false);
-    const QStringList wide = Show(select);
-    connection.SetUtf8Text(true);
-    const QStringList utf8 = Show(select);
-
-    ASSERT_EQ(owner.TextsOfKind(ElemRow).size(), id) << utf8.join(u'\n').toStdString();
-    EXPECT_TRUE(owner.TextsOfKind(ElemError).isEmpty()) << utf8.join(u'\n').toStdString();
-    ASSERT_EQ(utf8.size(), wide.size()) << wide.join(u'\n').toStdString() << "\n---\n"
-                                        << utf8.join(u'\n').toStdString();
-    for (qsizetype i = 0; i < wide.size(); ++i) {
-        if (wide[i].startsWith(u"1|["_qs)) {
-            // A cut value's warning, one either way; the MariaDB driver words it
-            // as a conversion error (HY000) when every column is wide text.
-            EXPECT_TRUE(utf8[i].startsWith(u"1|"_qs)) << "line " << i;
-            continue;
+    QStringList selects = {u"SELECT id, v, body, r, d FROM bind_t ORDER BY id"_qs};
+    if (GetParam().driver != Driver::Sqlite) {
+        // Values that fill a short column, beyond the Basic Multilingual Plane too.
+        Run(u"CREATE TEMPORARY TABLE short_t (id INTEGER, s VARCHAR(3))"_qs);
+        const QStringList shortValues = {u"abc"_qs, u"a😀b"_qs, u"😀😀b"_qs, u"😀😀😀"_qs, u"é語😀"_qs};
+        int shortId = 0;
+        for (const QString& value : shortValues) {
+            Run(u"INSERT INTO short_t VALUES (%1, '%2')"_qs.arg(++shortId).arg(value));
         }
-        EXPECT_EQ(utf8[i], wide[i]) << "line " << i;
+        selects << u"SELECT id, s FROM short_t ORDER BY id"_qs;
     }
+
+    // Where query threads use UTF-8 (MariaDB), every line must match, the
+    // warnings of cut values included. SQLite and PostgreSQL stay wide: their
+    // UTF-8 rows match too, but a value cut at the display size (astral
+    // characters in a full column; SQLite's unenforced lengths) would lose the
+    // driver's truncation warning.
+    const bool used = odbc::DriverGivesUtf8Text(connection.GetDriverName());
+    const auto rowsOnly = [](const QStringList& lines) {
+        QStringList rows;
+        for (const QString& line : lines) {
+            if (!line.startsWith(u"1|"_qs) || line == u"1|End(No data found)"_qs) {
+                rows << line;
+            }
+        }
+        return rows;
+    };
+    QStringList wide;
+    for (const QString& select : selects) {
+        connection.SetUtf8Text(false);
+        const QStringList wideShown = Show(select);
+        connection.SetUtf8Text(true, odbc::DriverFillsWideElements(connection.GetDriverName()));
+        const QStringList utf8 = Show(select);
+        EXPECT_TRUE(owner.TextsOfKind(ElemError).isEmpty()) << utf8.join(u'\n').toStdString();
+        const QString both = wideShown.join(u'\n') + u"\n---\n"_qs + utf8.join(u'\n');
+        EXPECT_EQ(rowsOnly(utf8), rowsOnly(wideShown)) << both.toStdString();
+        if (used) {
+            // The warning's wording may differ: the MariaDB driver words it as
+            // a conversion error (HY000) when every column is wide text.
+            ASSERT_EQ(utf8.size(), wideShown.size()) << both.toStdString();
+            for (qsizetype i = 0; i < wideShown.size(); ++i) {
+                EXPECT_EQ(utf8[i].startsWith(u"1|"_qs), wideShown[i].startsWith(u"1|"_qs))
+                    << "line " << i << "\n"
+                    << both.toStdString();
+            }
+        }
+        wide << wideShown;
+    }
+    // (Counted without a regular expression: a cut may leave half a surrogate pair.)
+    EXPECT_EQ(std::count_if(wide.cbegin(), wide.cend(),
+                            [](const QString& line) { return line.startsWith(u"3|"_qs); }),
+              id + (selects.size() > 1 ? 5 : 0))
+        << wide.join(u'\n').toStdString();
     // The wide path is the reference; make sure it shows what went in.
     EXPECT_TRUE(wide.filter(u"日本語のテキスト"_qs).size() == 1) << wide.join(u'\n').toStdString();
     EXPECT_TRUE(wide.filter(QString(233, u'語')).size() == 1) << wide.join(u'\n').toStdString();

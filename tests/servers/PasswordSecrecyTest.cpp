@@ -19,7 +19,7 @@ namespace {
 struct Server
 {
     const char* label;
-    bool (ServerDataSources::*add)(const QString& name);
+    bool (ServerDataSources::*add)(const QString& name, const ServerDataSources::Attributes& extra);
     QString (ServerDataSources::*user)() const;
     QString (ServerDataSources::*password)() const;
 };
@@ -57,7 +57,7 @@ class PasswordSecrecy : public testing::TestWithParam<Server>
 protected:
     void SetUp() override
     {
-        if (!(m_servers.*GetParam().add)(m_name)) {
+        if (!(m_servers.*GetParam().add)(m_name, {})) {
             GTEST_SKIP() << m_servers.Problem().toStdString();
         }
     }
