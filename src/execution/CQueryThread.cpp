@@ -205,6 +205,9 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
         // Emptied, not released: the buffer serves every row of the result set.
         m_rowText.resize(0);
         connection.FormatRow(m_rowText);
+        if (connection.RowWasCut() && !IgnoreInfo()) {
+            AddMessage(odbc::CutValueWarning(), 0, ElemInfo);
+        }
         AddElement(m_rowText, ElemRow);
         m_rows.fetch_add(1, std::memory_order_relaxed);
     }

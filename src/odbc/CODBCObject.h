@@ -144,6 +144,9 @@ public:
     // Appends the current row: values joined by tabs, NULL empty, tabs inside
     // values made blanks, unbound (binary) columns "[Binary data]".
     virtual void FormatRow(QString& text);
+    // True when FormatRow cut a UTF-8 value to the column's size: the driver
+    // gave no warning for it, the caller shows CutValueWarning.
+    bool RowWasCut() const { return m_rowCut; }
     virtual bool MoreResults();
     virtual SQLLEN GetCurrentRow() const { return m_currentRow; }
     // 1: the statement's row number plus the rowset index; 2: plus the current row - 1.
@@ -303,6 +306,7 @@ protected:
     SQLULEN m_rowsFetched = 0;
     bool m_utf8Text = false;
     bool m_utf8FullElement = false;
+    bool m_rowCut = false;
     bool m_utf8Statements = false;
     QString m_dbmsName;
     QString m_dataSource;

@@ -14,13 +14,15 @@ constexpr SQLLEN kUnknownDisplayChars = 250;
 // Long values are read piecewise in pieces of this many characters or bytes.
 constexpr SQLLEN kLongValuePiece = 4096;
 
-void AppendBoundValue(QString& text, const ColumnInfo& column, int row)
+// True when the value had to be cut here.
+bool AppendBoundValue(QString& text, const ColumnInfo& column, int row)
 {
     if (column.utf8) {
-        odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize, column.maxChars);
-    } else {
-        odbc::AppendWideValue(text, column.Element(row), column.maxChars);
+        return odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize,
+                                     column.maxChars);
     }
+    odbc::AppendWideValue(text, column.Element(row), column.maxChars);
+    return false;
 }
 
 } // namespace
@@ -218,6 +220,7 @@ bool CODBCObject::SetCursorType(int cursorKind)
 
 void CODBCObject::FormatRow(QString& text)
 {
+    m_rowCut = false;
     bool first = true;
     for (const auto& column : m_columns) {
         if (!first) {
@@ -231,7 +234,7 @@ void CODBCObject::FormatRow(QString& text)
         if (column->Indicator(m_rowIndex) == SQL_NULL_DATA) {
             continue;
         }
-        AppendBoundValue(text, *column, m_rowIndex);
+        m_rowCut = AppendBoundValue(text, *column, m_rowIndex) || m_rowCut;
     }
 }
 

@@ -29,7 +29,7 @@ void AppendWideValue(QString& text, const SQLWCHAR* element, SQLLEN maxChars)
     BlankTabs(text, start);
 }
 
-void AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN maxChars)
+bool AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN maxChars)
 {
     const auto length = static_cast<qsizetype>(strnlen(element, static_cast<size_t>(maxBytes)));
     const qsizetype start = text.size();
@@ -45,23 +45,29 @@ void AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN
         for (qsizetype i = 0; i < kept; ++i) {
             out[i] = QChar(element[i] == '\t' ? u' ' : char16_t(element[i]));
         }
-        return;
+        return kept < length;
     }
     text.append(QString::fromUtf8(element, length));
-    if (text.size() - start > maxChars) {
+    const bool cut = text.size() - start > maxChars;
+    if (cut) {
         text.truncate(start + static_cast<qsizetype>(maxChars));
     }
     BlankTabs(text, start);
+    return cut;
+}
+
+QString CutValueWarning()
+{
+    return QStringLiteral("01004 String data, right truncated");
 }
 
 bool DriverGivesUtf8Text(const QString& driverName)
 {
-    // MariaDB's driver opens and closes a converter for every wide value,
-    // which makes its wide text four times as slow as its UTF-8 (UTF-8 under
-    // the UTF-8 locale every program of ours runs with). The others stay
-    // wide: a value they cut at the display size comes with their truncation
-    // warning, which a UTF-8 element, roomier in characters, would not give.
-    static const char16_t* const kDrivers[] = {u"maodbc"};
+    // Each saves a conversion per value: SQLite's 8-bit driver the driver
+    // manager's; MariaDB's a converter it opens and closes for every wide
+    // value, which makes its wide text four times as slow. Their 8-bit text is
+    // UTF-8 under the UTF-8 locale every program of ours runs with.
+    static const char16_t* const kDrivers[] = {u"sqlite3odbc", u"psqlodbc", u"maodbc"};
     for (const char16_t* driver : kDrivers) {
         if (driverName.contains(QStringView(driver), Qt::CaseInsensitive)) {
             return true;

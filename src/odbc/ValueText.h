@@ -17,7 +17,12 @@ void AppendWideValue(QString& text, const SQLWCHAR* element, SQLLEN maxChars);
 
 // Appends a zero-terminated UTF-8 value of at most `maxBytes` bytes, cut to
 // `maxChars` UTF-16 characters as its wide form would be, tabs made blanks.
-void AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN maxChars);
+// True when it had to cut: the driver, which cut the wide form, would have
+// said so with a truncation warning.
+bool AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN maxChars);
+
+// The warning line for a value cut by AppendUtf8Value.
+QString CutValueWarning();
 
 // True for the drivers known to give 8-bit text as UTF-8 under a UTF-8 locale
 // and to give it at least as fast as wide text; `driverName` as

@@ -2,6 +2,7 @@
 
 #include "CThreadODBC.h"
 #include "CThreadOdbcOwner.h"
+#include "ValueText.h"
 
 #include <QString>
 #include <QStringList>
@@ -87,6 +88,9 @@ inline void RunBatch(CThreadODBC& connection, RecordingOwner& owner, const QStri
             }
             row.clear();
             connection.FormatRow(row);
+            if (connection.RowWasCut() && !owner.IgnoreInfo()) {
+                owner.AddMessage(odbc::CutValueWarning(), 0, ElemInfo);
+            }
             owner.AddElement(row, ElemRow);
         }
     } while (owner.KeepRunning() && connection.MoreResults());

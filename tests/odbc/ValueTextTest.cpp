@@ -33,7 +33,9 @@ BothPaths Append(const QString& value, SQLLEN maxChars)
 
     BothPaths result{u"x"_qs, u"x"_qs};
     odbc::AppendWideValue(result.wide, wideElement.data(), maxChars + 1);
-    odbc::AppendUtf8Value(result.utf8, utf8Element.data(), utf8Room, maxChars);
+    const bool cut = odbc::AppendUtf8Value(result.utf8, utf8Element.data(), utf8Room, maxChars);
+    // Said when the wide form was cut, and only then.
+    EXPECT_EQ(cut, value.size() > maxChars) << value.toStdString();
     return result;
 }
 
@@ -92,8 +94,8 @@ TEST(ValueText, BrokenUtf8BecomesReplacementCharacters)
 
 TEST(ValueText, OnlyDriversKnownToGiveUtf8TextGetIt)
 {
-    EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"psqlodbcw.so"_qs));
-    EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"libsqlite3odbc.so"_qs));
+    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"psqlodbcw.so"_qs));
+    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"libsqlite3odbc.so"_qs));
     EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"libmaodbc.so"_qs));
     EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"libsomeotherodbc.so"_qs));
     EXPECT_FALSE(odbc::DriverGivesUtf8Text(QString()));
