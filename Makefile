@@ -70,7 +70,7 @@ asan: deps
 	    -DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 	cmake --build $(ASAN_DIR) -j $(SANITIZER_BUILD_JOBS)
-	cd $(ASAN_DIR) && TESSELLA_TEST_TIME_FACTOR=4 ASAN_OPTIONS="detect_stack_use_after_return=1 strict_init_order=1 check_initialization_order=1" \
+	cd $(ASAN_DIR) && TESSELLA_TEST_TIME_FACTOR=4 ASAN_OPTIONS="allocator_may_return_null=1 detect_stack_use_after_return=1 strict_init_order=1 check_initialization_order=1" \
 	    UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
 	    LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp print_suppressions=0" \
 	    ctest --output-on-failure -j $(CTEST_JOBS)

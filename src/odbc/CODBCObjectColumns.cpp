@@ -14,12 +14,15 @@ constexpr SQLLEN kUnknownDisplayChars = 250;
 // Long values are read piecewise in pieces of this many characters or bytes.
 constexpr SQLLEN kLongValuePiece = 4096;
 
-// True when the value had to be cut here.
+// True when the value had to be cut here and the driver gave no warning.
 bool AppendBoundValue(QString& text, const ColumnInfo& column, int row)
 {
     if (column.utf8) {
-        return odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize,
-                                     column.maxChars);
+        const bool cut = odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize,
+                                               column.maxChars);
+        // A value too long for the element was cut by the driver, which warned.
+        const SQLLEN length = column.Indicator(row);
+        return cut && length != SQL_NO_TOTAL && length < column.elementSize;
     }
     odbc::AppendWideValue(text, column.Element(row), column.maxChars);
     return false;
@@ -115,7 +118,12 @@ bool CODBCObject::BindColumn(ColumnInfo& column)
     // A single-row fetch fills only the first element; only a block cursor needs a rowset.
     const std::size_t rows =
         m_blockFetch ? static_cast<std::size_t>(std::max<short>(m_rowsetSize, 1)) : 1;
-    column.utf8 = m_utf8Text && !column.cutByDriver;
+    // Long text bound short stays wide, so that the driver cuts it and warns;
+    // but MariaDB's driver reads past its own buffer when it converts such a
+    // cut value with characters beyond ASCII, so there it is UTF-8 too and cut
+    // here.
+    column.utf8 = m_utf8Text && (!column.cutByDriver || m_utf8FullElement);
+    const bool fullElement = m_utf8FullElement && !column.cutByDriver;
     // A wide value shows all of its element: a driver that fills it to the
     // last character without a terminator (MariaDB's does, for characters
     // beyond the Basic Multilingual Plane) shows that character too. A UTF-16
@@ -123,7 +131,7 @@ bool CODBCObject::BindColumn(ColumnInfo& column)
     // characters, takes four), so `chars` characters always fit the UTF-8
     // element and a longer value is cut here where a terminating driver cuts
     // its wide form. The element size stays even for the wide storage.
-    column.maxChars = column.utf8 && !m_utf8FullElement ? chars : chars + 1;
+    column.maxChars = column.utf8 && !fullElement ? chars : chars + 1;
     const SQLLEN wideUnits = column.utf8 ? 2 * chars + 1 : chars + 1;
     column.elementSize = wideUnits * static_cast<SQLLEN>(sizeof(SQLWCHAR));
     column.data.assign(static_cast<std::size_t>(wideUnits) * rows, 0);

@@ -137,6 +137,10 @@ TEST_F(Load, TwoHundredRunsLeaveResidentMemoryFlat)
 {
     constexpr int kRows = 2000;
     constexpr int kRuns = 200;
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine: resident size grows by "
+                    "design there";
+#endif
     if (!servers.Available()) {
         GTEST_SKIP() << servers.Problem().toStdString();
     }

@@ -268,7 +268,14 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
     }
     // Long text past the 233 characters a row shows, in one-, two- and
     // three-byte characters: each path must cut it at the same character.
-    for (const QString& repeated : {QString(400, u'x'), QString(400, u'é'), QString(400, u'語')}) {
+    // (Not through MariaDB's wide path: its driver reads past its own buffer
+    // converting such a cut value; query threads bind it as UTF-8 there, see
+    // below.)
+    const bool mariaDb = GetParam().driver == Driver::MariaDb;
+    const QStringList longValues =
+        mariaDb ? QStringList{QString(400, u'x')}
+                : QStringList{QString(400, u'x'), QString(400, u'é'), QString(400, u'語')};
+    for (const QString& repeated : longValues) {
         ++id;
         Run(u"INSERT INTO bind_t VALUES (%1, NULL, '%2', NULL, NULL)"_qs.arg(id).arg(repeated));
     }
@@ -345,8 +352,20 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
         << wide.join(u'\n').toStdString();
     // The wide path is the reference; make sure it shows what went in.
     EXPECT_TRUE(wide.filter(u"日本語のテキスト"_qs).size() == 1) << wide.join(u'\n').toStdString();
-    EXPECT_TRUE(wide.filter(QString(233, u'語')).size() == 1) << wide.join(u'\n').toStdString();
-    EXPECT_TRUE(wide.filter(QString(234, u'語')).isEmpty());
+    if (!mariaDb) {
+        EXPECT_TRUE(wide.filter(QString(233, u'語')).size() == 1) << wide.join(u'\n').toStdString();
+        EXPECT_TRUE(wide.filter(QString(234, u'語')).isEmpty());
+        return;
+    }
+    // MariaDB's long text in UTF-8, cut here at 233 characters with a warning.
+    Run(u"CREATE TEMPORARY TABLE long_utf8_t (body LONGTEXT)"_qs);
+    Run(u"INSERT INTO long_utf8_t VALUES ('"_qs + QString(400, u'語') + u"')"_qs);
+    connection.SetUtf8Text(true, true);
+    const QStringList shown = Show(u"SELECT body FROM long_utf8_t"_qs);
+    ASSERT_EQ(shown.size(), 4) << shown.join(u'\n').toStdString();
+    EXPECT_TRUE(shown[1].startsWith(u"1|01004"_qs)) << "one truncation warning";
+    EXPECT_EQ(shown[2], u"3|"_qs + QString(233, u'語'));
+    EXPECT_EQ(shown[3], u"1|End(No data found)"_qs);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDrivers, DriverStatement, testing::ValuesIn(kDialects));
