@@ -293,6 +293,10 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
     const QStringList shortValues =
         GetParam().driver == Driver::Sqlite
             ? QStringList{u"abc"_qs, u"abcdef"_qs, u"語語語語"_qs, u"éé"_qs, u"x\ty"_qs}
+        : mariaDb
+            // Its wide path reads past the driver's own buffer for a value
+            // it has to cut (see below), so only values its wide element holds.
+            ? QStringList{u"abc"_qs, u"a😀b"_qs, u"é語x"_qs, u"😀b"_qs, u"x"_qs}
             : QStringList{u"abc"_qs, u"a😀b"_qs, u"😀😀b"_qs, u"😀😀😀"_qs, u"é語😀"_qs};
     int shortId = 0;
     for (QString value : shortValues) {
