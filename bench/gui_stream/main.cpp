@@ -14,6 +14,7 @@
 // precise QTimer on the user-interface thread records the time of each of its timeouts; the
 // largest interval between two timeouts is the longest the event loop went without a turn.
 
+#include "CBenchOdbcConfig.h"
 #include "CChildFrame.h"
 #include "CConnectionData.h"
 #include "CListEditCtrl.h"
@@ -522,26 +523,17 @@ bool MakeDatabase(const QString& path, qsizetype rows, QByteArray& check)
     return sqlite.exitStatus() == QProcess::NormalExit && sqlite.exitCode() == 0;
 }
 
-// A private ODBC configuration naming the SQLite driver by absolute path, with one user data
-// source that streams its rows (StepAPI); set in the environment before any ODBC call, and
-// inherited by the child processes.
-bool MakeOdbcConfig(const QDir& folder, const QString& database)
+// The SQLite data source in the process's private ODBC configuration, which the
+// launched programs inherit; the settings live in `folder` too.
+bool MakeOdbcConfig(CBenchOdbcConfig& odbc, const QDir& folder, const QString& database)
 {
-    const bool ok =
-        WriteFile(folder.filePath(QStringLiteral("odbcinst.ini")),
-                  "[SQLite3]\nDescription = SQLite 3\nDriver = " TESSELLA_SQLITE_ODBC_DRIVER
-                  "\n") &&
-        WriteFile(folder.filePath(QStringLiteral("odbc.ini")), QByteArray()) &&
-        WriteFile(folder.filePath(QStringLiteral("user-odbc.ini")),
-                  QStringLiteral("[%1]\nDriver = SQLite3\nDatabase = %2\nTimeout = 2000\n"
-                                 "StepAPI = 1\n")
-                      .arg(kDataSource, database)
-                      .toUtf8());
-    qputenv("ODBCSYSINI", folder.path().toLocal8Bit());
-    qputenv("ODBCINI", folder.filePath(QStringLiteral("user-odbc.ini")).toLocal8Bit());
+    if (!odbc.Valid()) {
+        return false;
+    }
+    odbc.AddSqlite(kDataSource, database);
     // Run settings from an empty store: the runner's are the defaults as well.
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
-    return ok;
+    return true;
 }
 
 // Other processes take the CPUs from the query thread, which runs at the lowest priority.
@@ -673,7 +665,8 @@ int RunAll(int argc, char** argv, qsizetype rows, int repeats, const QString& ru
                 static_cast<long long>(rows), double(clock.elapsed()) / 1000.0, check.constData(),
                 LoadAverage().constData(), QThread::idealThreadCount());
     const QString sqlFile = dir.filePath(QStringLiteral("query.sql"));
-    if (!MakeOdbcConfig(dir, database) || !WriteFile(sqlFile, kQuery.toUtf8())) {
+    CBenchOdbcConfig odbc;
+    if (!MakeOdbcConfig(odbc, dir, database) || !WriteFile(sqlFile, kQuery.toUtf8())) {
         std::fprintf(stderr, "bench_gui_stream: cannot write the ODBC configuration\n");
         return 1;
     }

@@ -10,6 +10,7 @@
 //  - bench_odbc_connect, plain ODBC calls without Tessella, times the driver's own connect.
 // The median of the repetitions is what the goals are judged on; the best is shown beside it.
 
+#include "CBenchOdbcConfig.h"
 #include "LocaleSetup.h"
 
 #include <QCoreApplication>
@@ -55,25 +56,18 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
            file.write(bytes) == bytes.size();
 }
 
-// Set in the environment before any ODBC call; the launched programs inherit it.
-bool MakeOdbcConfig(const QDir& folder, const QString& database)
+// The SQLite data source in the process's private ODBC configuration, which the
+// launched programs inherit; the settings live in `folder` too.
+bool MakeOdbcConfig(CBenchOdbcConfig& odbc, const QDir& folder, const QString& database)
 {
-    const bool ok =
-        WriteFile(folder.filePath(QStringLiteral("odbcinst.ini")),
-                  "[SQLite3]\nDescription = SQLite 3\nDriver = " TESSELLA_SQLITE_ODBC_DRIVER
-                  "\n") &&
-        WriteFile(folder.filePath(QStringLiteral("odbc.ini")), QByteArray()) &&
-        WriteFile(folder.filePath(QStringLiteral("user-odbc.ini")),
-                  QStringLiteral("[%1]\nDriver = SQLite3\nDatabase = %2\nTimeout = 2000\n"
-                                 "StepAPI = 1\n")
-                      .arg(kDataSource, database)
-                      .toUtf8());
-    qputenv("ODBCSYSINI", folder.path().toLocal8Bit());
-    qputenv("ODBCINI", folder.filePath(QStringLiteral("user-odbc.ini")).toLocal8Bit());
+    if (!odbc.Valid()) {
+        return false;
+    }
+    odbc.AddSqlite(kDataSource, database);
     // The recent-file list and the run settings live here, not in the user's settings.
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    return ok;
+    return true;
 }
 
 struct Launch
@@ -176,7 +170,8 @@ int Measure(const Paths& paths, int repeats)
     const QString documentSql = dir.filePath(QStringLiteral("document.sql"));
     const QString document = dir.filePath(kDocumentName);
     // sqlite3 makes the file; the one-row query needs no table.
-    if (!MakeOdbcConfig(dir, database) || !WriteFile(querySql, "SELECT 1 AS one") ||
+    CBenchOdbcConfig odbc;
+    if (!MakeOdbcConfig(odbc, dir, database) || !WriteFile(querySql, "SELECT 1 AS one") ||
         !WriteFile(documentSql, "SELECT name, type FROM sqlite_master\nORDER BY name;\n\n"
                                 "SELECT 1 AS one\n") ||
         !Run(QStringLiteral("sqlite3"), {database, QStringLiteral("CREATE TABLE t (x);")}).ok ||
