@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -93,6 +94,8 @@ private slots:
                    {QStringLiteral("Port"), QString::number(silent.Port())},
                    {QStringLiteral("Database"), QStringLiteral("nothing")},
                    {QStringLiteral("SSLmode"), QStringLiteral("disable")}});
+        const auto removeHung =
+            qScopeGuard([&hung] { OdbcTestConfig::Instance().RemoveDataSource(hung); });
         CConnectionData hungEntry = Entry(hung);
         hungEntry.m_timeOut = kHungTimeOutSeconds;
         Doc().m_connections.append(hungEntry);
@@ -119,7 +122,6 @@ private slots:
         // The window checks once a second; the hung connect gives up at its time-out.
         QVERIFY2(clock.elapsed() < TimeBound((kHungTimeOutSeconds + 2) * 1000),
                  qPrintable(QString::number(clock.elapsed())));
-        OdbcTestConfig::Instance().RemoveDataSource(hung);
     }
 
     void altRRunsWhereverTheFocusIs()
