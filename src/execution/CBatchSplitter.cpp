@@ -1,5 +1,7 @@
 #include "CBatchSplitter.h"
 
+#include "CSqlScanner.h"
+
 namespace {
 
 constexpr qsizetype kCountStep = 100;
@@ -49,11 +51,13 @@ bool StandsAlone(const QString& text, qsizetype rest, qsizetype at, qsizetype le
            (after >= text.size() || IsWhiteSpace(text[after]));
 }
 
-// Searches forward only: a separator that does not cut is stepped over whole, and the search
-// after a cut starts where the text still to be cut begins, so no character is looked at twice.
+// Searches forward only: a separator that does not cut is stepped over whole, one inside a quote
+// or a comment is passed over with it, and the search after a cut starts where the text still to
+// be cut begins, so no character is looked at twice.
 bool CutAtSeparators(const QString& text, const QString& separator, QStringList& batches,
                      const CBatchSplitter::Hooks& hooks)
 {
+    CSqlScanner scanner(text);
     qsizetype rest = 0;
     qsizetype from = 0;
     bool stopped = false;
@@ -63,7 +67,12 @@ bool CutAtSeparators(const QString& text, const QString& separator, QStringList&
             break;
         }
         from = at + separator.size();
-        if (!StandsAlone(text, rest, at, separator.size())) {
+        const CSqlScanner::Stretch quiet = scanner.QuietAfter(at);
+        if (quiet.start <= at) {
+            from = quiet.end;
+            continue;
+        }
+        if (quiet.start < from || !StandsAlone(text, rest, at, separator.size())) {
             continue;
         }
         batches.append(text.sliced(rest, at - rest));

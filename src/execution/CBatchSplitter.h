@@ -6,8 +6,9 @@
 #include <functional>
 
 // Cuts SQL text into batches at a separator that stands on its own between white space (tab, line
-// feed, carriage return, space) or the ends of the text still to be cut. Knows nothing of SQL:
-// a separator inside a literal or a comment cuts like any other. Batches are not trimmed.
+// feed, carriage return, space) or the ends of the text still to be cut, and outside every string
+// literal, quoted name and comment (CSqlScanner): a separator inside one of those never cuts, and
+// one left open keeps the rest of the text whole. Batches are not trimmed.
 class CBatchSplitter
 {
 public:

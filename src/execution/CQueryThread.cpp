@@ -1,5 +1,6 @@
 #include "CQueryThread.h"
 
+#include "CSqlScanner.h"
 #include "CTessellaDoc.h"
 #include "CThreadODBC.h"
 #include "ValueText.h"
@@ -17,9 +18,10 @@ constexpr int kCharsPerColumn = 20;
 
 CQueryThread::CQueryThread(const CConnectionData& entry, const QStringList* batches,
                            CTessellaDoc* document, bool ignoreInfo)
-    : m_ignoreInfo(ignoreInfo), m_entry(entry), m_batchList(batches), m_document(document)
+    : m_ignoreInfo(ignoreInfo), m_entry(entry), m_groupTitle(entry.m_dataSource),
+      m_batchList(batches), m_document(document)
 {
-    m_connection = m_document->GetSharedConnection(m_entry.m_dataSource);
+    m_connection = m_document->GetSharedConnection(m_entry.m_dataSource, m_entry.m_login);
     if (m_connection) {
         m_connection->SetOwnerThread(this);
     }
@@ -55,6 +57,12 @@ void CQueryThread::OnStopRequested()
 int CQueryThread::Work()
 {
     m_flushAt = 10;
+    if (!m_refusal.isEmpty()) {
+        AddElement(m_refusal, ElemError);
+        m_failed.store(true, std::memory_order_release);
+        Flush();
+        return 0;
+    }
     std::unique_ptr<CThreadODBC> own;
     CThreadODBC* connection = m_connection;
     if (!connection) {
@@ -76,6 +84,7 @@ int CQueryThread::Work()
         connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
                                 odbc::DriverFillsWideElements(driver));
         connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
+        m_blankSemicolonComments = odbc::DriverEndsStatementsInComments(driver);
         RunBatches(*connection);
     }
     {
@@ -103,7 +112,14 @@ void CQueryThread::RunBatches(CThreadODBC& connection)
 {
     const qsizetype count = m_batchList->size();
     for (qsizetype done = 0; done < count && KeepRunning(); ++done) {
-        RunBatch(connection, m_batchList->at(done));
+        // Only white space and comments: no driver gets the empty statement (several answer it
+        // with an error, or worse).
+        if (CSqlScanner::IsBlank(m_batchList->at(done))) {
+            continue;
+        }
+        const QString& batch = m_batchList->at(done);
+        RunBatch(connection,
+                 m_blankSemicolonComments ? CSqlScanner::BlankSemicolonComments(batch) : batch);
         if (connection.LinkLost() && done + 1 < count) {
             // Each would only fail again with the same diagnostics.
             const qsizetype left = count - done - 1;
@@ -216,7 +232,7 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
 void CQueryThread::AddElement(const QString& text, int kind)
 {
     if (!m_pending) {
-        m_pending = std::make_unique<CPostElemArray>(m_entry.m_dataSource, m_flushAt);
+        m_pending = std::make_unique<CPostElemArray>(m_groupTitle, m_flushAt);
     }
     // An exact copy: the element keeps no spare room for the life of the results.
     m_pending->Add(kind, QString(text.constData(), text.size()));

@@ -39,6 +39,15 @@ public:
     // Deletes posted batches that the user-interface thread has taken (all: every one).
     void FreeHandled(bool all);
 
+    // Instead of connecting, the run of this entry only shows `reason` as an error: the text was
+    // found unfit to send before anything ran. Called before Start.
+    void Refuse(const QString& reason) { m_refusal = reason; }
+
+    // The title row of this entry's group of results: its data source name unless another entry
+    // of the run names the same one. Called before Start.
+    void SetGroupTitle(const QString& title) { m_groupTitle = title; }
+    const QString& GroupTitle() const { return m_groupTitle; }
+
     const CConnectionData& Entry() const { return m_entry; }
     // Rows received so far in this run; readable from any thread.
     qint64 RowsReceived() const { return m_rows.load(std::memory_order_relaxed); }
@@ -65,11 +74,14 @@ private:
     CThreadODBC* m_connection = nullptr;
     bool m_ignoreInfo;
     CConnectionData m_entry;
+    QString m_groupTitle;
     const QStringList* m_batchList;
     CTessellaDoc* m_document;
     std::unique_ptr<CPostElemArray> m_pending;
     std::vector<std::unique_ptr<CPostElemArray>> m_posted;
     QString m_rowText;
+    QString m_refusal;
+    bool m_blankSemicolonComments = false; // the driver would cut the statement there
     std::atomic<qint64> m_rows{0};
     std::atomic<bool> m_failed{false};
     std::mutex m_activeLock;         // m_active against a stop from another thread

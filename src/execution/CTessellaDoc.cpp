@@ -155,23 +155,74 @@ void CTessellaDoc::PrepareRun()
     }
     m_retiredResults.reset();
     m_claimedThisRun.clear();
+    // Looked at before the cut, which consumes the text.
+    const QString refusal = NulCharacterRefusal(m_sqlText);
     if (!m_prepareThread.StopRequested() && SplitIntoBatches(m_sqlText)) {
-        const bool ignoreInfo = Settings().ignoreInfo;
-        for (const CConnectionData& entry : m_connections) {
-            if (m_prepareThread.StopRequested()) {
-                break;
-            }
-            if (!entry.m_enabled) {
-                continue;
-            }
-            auto thread = std::make_unique<CQueryThread>(entry, &m_batches, this, ignoreInfo);
-            std::lock_guard guard(m_threadsLock);
-            m_queryThreads.Add(std::move(thread));
-        }
+        CreateQueryThreads(refusal);
     }
     if (!m_prepareThread.StopRequested()) {
         StartQueryThreads();
     }
+}
+
+void CTessellaDoc::CreateQueryThreads(const QString& refusal)
+{
+    const bool ignoreInfo = Settings().ignoreInfo;
+    const QStringList titles = GroupTitles(m_connections);
+    for (qsizetype i = 0; i < m_connections.size(); ++i) {
+        if (m_prepareThread.StopRequested()) {
+            break;
+        }
+        const CConnectionData& entry = m_connections[i];
+        if (!entry.m_enabled) {
+            continue;
+        }
+        auto thread = std::make_unique<CQueryThread>(entry, &m_batches, this, ignoreInfo);
+        thread->SetGroupTitle(titles[i]);
+        if (!refusal.isEmpty()) {
+            thread->Refuse(refusal);
+        }
+        std::lock_guard guard(m_threadsLock);
+        m_queryThreads.Add(std::move(thread));
+    }
+}
+
+QStringList CTessellaDoc::GroupTitles(const CConnectionDataArray& entries)
+{
+    QHash<QString, int> enabledPerSource;
+    for (const CConnectionData& entry : entries) {
+        if (entry.m_enabled) {
+            ++enabledPerSource[entry.m_dataSource];
+        }
+    }
+    // Entries sharing a data source are told apart by their place among those entries (as the
+    // connection list shows them) and their login.
+    QHash<QString, int> seen;
+    QStringList titles;
+    for (const CConnectionData& entry : entries) {
+        QString title = entry.m_dataSource;
+        if (entry.m_enabled && enabledPerSource.value(entry.m_dataSource) > 1) {
+            title += u" #"_qs + QString::number(++seen[entry.m_dataSource]);
+            if (!entry.m_login.isEmpty()) {
+                title += u" ("_qs + entry.m_login + u')';
+            }
+        }
+        titles.append(title);
+    }
+    return titles;
+}
+
+QString CTessellaDoc::NulCharacterRefusal(const QString& text)
+{
+    const qsizetype at = text.indexOf(QChar(u'\0'));
+    if (at < 0) {
+        return {};
+    }
+    // A driver takes the statement as ending there and would run only what stands before it.
+    const qsizetype lineStart = text.lastIndexOf(u'\n', at) + 1;
+    const qsizetype line = QStringView(text).first(at).count(u'\n') + 1;
+    return u"The SQL holds a NUL character at line %1, column %2: nothing was run"_qs.arg(line).arg(
+        at - lineStart + 1);
 }
 
 bool CTessellaDoc::SplitIntoBatches(const QString& text)
@@ -223,29 +274,44 @@ void CTessellaDoc::StartQueryThreads()
 
 // --- kept connections -------------------------------------------------------------------
 
-CThreadODBC* CTessellaDoc::GetSharedConnection(const QString& dsn)
+CThreadODBC* CTessellaDoc::GetSharedConnection(const QString& dsn, const QString& login)
 {
     if (Settings().reconnect) {
         return nullptr;
     }
     // One connection object is never used by two threads at once: a second
-    // entry on the same data source connects on its own for this run.
-    if (m_claimedThisRun.contains(dsn)) {
+    // entry on the same data source and login connects on its own for this run.
+    const KeptKey key{dsn, login};
+    if (m_claimedThisRun.contains(key)) {
         return nullptr;
     }
-    m_claimedThisRun.insert(dsn);
+    m_claimedThisRun.insert(key);
     std::lock_guard guard(m_sharedLock);
-    auto& kept = m_sharedConnections[dsn];
+    auto& kept = m_sharedConnections[key];
     if (!kept) {
         kept = std::make_unique<CThreadODBC>(nullptr);
     }
     return kept.get();
 }
 
+std::pair<CTessellaDoc::KeptConnections::const_iterator,
+          CTessellaDoc::KeptConnections::const_iterator>
+CTessellaDoc::KeptOf(const QString& dsn) const
+{
+    // Keys order by data source first; the empty login is the least of them.
+    auto first = m_sharedConnections.lower_bound(KeptKey{dsn, QString()});
+    auto last = first;
+    while (last != m_sharedConnections.end() && last->first.first == dsn) {
+        ++last;
+    }
+    return {first, last};
+}
+
 bool CTessellaDoc::HasKeptConnection(const QString& dsn) const
 {
     std::lock_guard guard(m_sharedLock);
-    return m_sharedConnections.count(dsn) != 0;
+    const auto [first, last] = KeptOf(dsn);
+    return first != last;
 }
 
 void CTessellaDoc::ResetConnection(const QString& dsn)
@@ -259,17 +325,15 @@ void CTessellaDoc::ResetConnection(const QString& dsn)
 
 void CTessellaDoc::DeleteKeptConnection(const QString& dsn)
 {
-    std::unique_ptr<CThreadODBC> connection;
+    KeptConnections closing;
     {
         std::lock_guard guard(m_sharedLock);
-        auto found = m_sharedConnections.find(dsn);
-        if (found == m_sharedConnections.end()) {
-            return;
+        auto it = m_sharedConnections.lower_bound(KeptKey{dsn, QString()});
+        while (it != m_sharedConnections.end() && it->first.first == dsn) {
+            closing.insert(m_sharedConnections.extract(it++));
         }
-        connection = std::move(found->second);
-        m_sharedConnections.erase(found);
     }
-    connection.reset(); // disconnects
+    closing.clear(); // disconnects, outside the lock
 }
 
 void CTessellaDoc::CloseSharedConnections(const QString& dsn)
@@ -279,7 +343,7 @@ void CTessellaDoc::CloseSharedConnections(const QString& dsn)
         NotifyConnectionsChanged();
         return;
     }
-    std::map<QString, std::unique_ptr<CThreadODBC>> all;
+    KeptConnections all;
     {
         std::lock_guard guard(m_sharedLock);
         all.swap(m_sharedConnections);
@@ -307,10 +371,10 @@ bool CTessellaDoc::IsDataSourceConnected(const QString& dsn, bool keptOnly) cons
     bool kept = false;
     {
         std::lock_guard guard(m_sharedLock);
-        auto found = m_sharedConnections.find(dsn);
-        if (found != m_sharedConnections.end()) {
+        const auto [first, last] = KeptOf(dsn);
+        for (auto it = first; it != last; ++it) {
             kept = true;
-            keptConnected = found->second->IsConnected();
+            keptConnected = keptConnected || it->second->IsConnected();
         }
     }
     if (keptConnected || (keptOnly && kept)) {

@@ -81,12 +81,13 @@ public:
     void StartQueryThreads();
 
     // --- kept connections -----------------------------------------------------------
-    // The kept connection for `dsn`, created unconnected on first use; none when
-    // "Reconnect every run" is on, or when another thread of this run has it.
-    CThreadODBC* GetSharedConnection(const QString& dsn);
+    // The kept connection for `dsn` and `login`, created unconnected on first use; none when
+    // "Reconnect every run" is on, or when another thread of this run has it. Each login keeps
+    // its own: an entry never runs on a session another entry's login opened.
+    CThreadODBC* GetSharedConnection(const QString& dsn, const QString& login = QString());
     // Closes the kept connection now when idle, else at the next Run.
     void ResetConnection(const QString& dsn);
-    // Closes and deletes one kept connection, or all when `dsn` is null.
+    // Closes and deletes the kept connections of one data source, or all when `dsn` is null.
     void CloseSharedConnections(const QString& dsn = QString());
     bool HasKeptConnection(const QString& dsn) const;
     // A query thread connected (0) or disconnected (1) a connection of its own.
@@ -122,6 +123,11 @@ signals:
     void runStarting();
 
 private:
+    void CreateQueryThreads(const QString& refusal);
+    // Each entry's group title, in the order of `entries`.
+    static QStringList GroupTitles(const CConnectionDataArray& entries);
+    // Why the text must not be sent at all; empty when it may.
+    static QString NulCharacterRefusal(const QString& text);
     void ApplyPendingResets(const CRunSettings& settings);
     void TakeLatePosts();
     void PostToProgress(QEvent::Type type, qint64 value);
@@ -133,8 +139,13 @@ private:
     // The last run's results, taken off the list at Run and deleted by the
     // preparation thread, so the user interface never waits for that.
     std::unique_ptr<CResultStore> m_retiredResults;
-    std::map<QString, std::unique_ptr<CThreadODBC>> m_sharedConnections;
-    QSet<QString> m_claimedThisRun; // kept connections given to a thread of this run
+    using KeptKey = std::pair<QString, QString>; // data source, login
+    using KeptConnections = std::map<KeptKey, std::unique_ptr<CThreadODBC>>;
+    // The kept connections of one data source: [first, second).
+    std::pair<KeptConnections::const_iterator, KeptConnections::const_iterator>
+    KeptOf(const QString& dsn) const;
+    KeptConnections m_sharedConnections;
+    QSet<KeptKey> m_claimedThisRun; // kept connections given to a thread of this run
     QStringList m_pendingResets;
     CQueryThreadArray m_queryThreads;
     mutable std::mutex m_threadsLock; // m_queryThreads' membership, shared with StopRun

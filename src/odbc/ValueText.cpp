@@ -86,4 +86,9 @@ bool DriverTakesOnlyUtf8(const QString& driverName)
     return driverName.contains(u"sqlite3odbc", Qt::CaseInsensitive);
 }
 
+bool DriverEndsStatementsInComments(const QString& driverName)
+{
+    return driverName.contains(u"sqlite3odbc", Qt::CaseInsensitive);
+}
+
 } // namespace odbc

@@ -38,4 +38,8 @@ bool DriverFillsWideElements(const QString& driverName);
 // True for the drivers with 8-bit entry points only, whose text is UTF-8.
 bool DriverTakesOnlyUtf8(const QString& driverName);
 
+// True for a driver that takes a ';' inside a comment as the end of the statement and refuses
+// the statement for the text after it (SQLite's: "only one SQL statement allowed").
+bool DriverEndsStatementsInComments(const QString& driverName);
+
 } // namespace odbc

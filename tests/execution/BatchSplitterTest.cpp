@@ -240,3 +240,47 @@ TEST(BatchSplitterTest, RandomTextsMatchTheStepByStepCut)
             << '"';
     }
 }
+
+// Scripts as people write them: a separator inside a quote or a comment must never cut, or the
+// first half of a statement runs on its own (a DELETE without its WHERE).
+TEST(BatchSplitterTest, QuotesAndCommentsNeverCut)
+{
+    const QStringList whole{
+        u"DELETE FROM t -- remove the test row ; only id 1\nWHERE id = 1"_qs,
+        u"UPDATE t SET note='x' /* only row 2 ; see ticket */ WHERE id = 2"_qs,
+        u"SELECT 'a ; b' AS x"_qs,
+        u"SELECT 'it''s ; fine', 'O\\'Brien ; too' AS x"_qs,
+        u"SELECT \"odd ; name\", `other ; one`, [third ; one] FROM t"_qs,
+        u"CREATE FUNCTION f() RETURNS int AS $$ SELECT 1 ; $$ LANGUAGE sql"_qs,
+        u"CREATE FUNCTION g() RETURNS int AS $body$ BEGIN ; RETURN 1 ; END $body$ LANGUAGE plpgsql"_qs,
+    };
+    for (const QString& statement : whole) {
+        EXPECT_EQ(SplitAt(statement, u";"_qs), QStringList{statement}) << statement.toStdString();
+    }
+    // And the free separators around them still cut.
+    EXPECT_EQ(SplitAt(whole[0] + u" ;\n"_qs + whole[5] + u" ;\nSELECT 3"_qs, u";"_qs),
+              (QStringList{whole[0] + u' ', u"\n"_qs + whole[5] + u' ', u"\nSELECT 3"_qs}));
+}
+
+TEST(BatchSplitterTest, WordSeparatorInsideACommentDoesNotCut)
+{
+    const QString script = u"SELECT 1\n/* run twice:\nGO\n*/\nSELECT 2\nGO\nSELECT 3"_qs;
+    EXPECT_EQ(SplitAt(script, u"GO"_qs),
+              (QStringList{u"SELECT 1\n/* run twice:\nGO\n*/\nSELECT 2\n"_qs, u"\nSELECT 3"_qs}));
+}
+
+TEST(BatchSplitterTest, DollarsThatAreNoQuotesLeaveSeparatorsFree)
+{
+    // A parameter, a name holding a dollar and a lone dollar sign open nothing.
+    EXPECT_EQ(SplitAt(u"SELECT $1 ; SELECT a$b$ ; SELECT '$' ; SELECT 4"_qs, u";"_qs).size(), 4);
+}
+
+TEST(BatchSplitterTest, AnOpenQuoteOrCommentKeepsTheRestWhole)
+{
+    for (const QString& open : {u"SELECT 'unended ; x"_qs, u"SELECT 1 /* unended ; x"_qs,
+                                u"SELECT $$ unended ; x"_qs, u"SELECT \"unended ; x"_qs}) {
+        EXPECT_EQ(SplitAt(u"SELECT 0 ;\n"_qs + open, u";"_qs),
+                  (QStringList{u"SELECT 0 "_qs, u"\n"_qs + open}))
+            << open.toStdString();
+    }
+}

@@ -283,3 +283,77 @@ TEST_F(Run, CharactersBeyondTheBasicPlaneReachSqliteByteForByte)
     EXPECT_TRUE(ResultLines(document).contains(u"3|"_qs + text + u'\t' + hex))
         << ResultLines(document).join(u'\n').toStdString();
 }
+
+// What users ran: a separator in a comment or a literal must not send half a statement.
+TEST_F(Run, SeparatorsInCommentsAndLiteralsRunTheWholeStatement)
+{
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE t (id INTEGER, note TEXT) ;\n"
+                                   u"INSERT INTO t VALUES (1, 'a'), (2, 'b'), (3, 'c') ;\n"
+                                   u"DELETE FROM t -- remove the test row ; only id 1\n"
+                                   u"WHERE id = 1 ;\n"
+                                   u"UPDATE t SET note='x' /* only row 2 ; see ticket */ "
+                                   u"WHERE id = 2 ;\n"
+                                   u"SELECT id, note, 'a ; b' AS s FROM t ORDER BY id"_qs));
+    const QStringList lines = ResultLines(document);
+    EXPECT_TRUE(lines.filter(u"2|"_qs).isEmpty()) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines.filter(u"3|"_qs), (QStringList{u"3|2\tx\ta ; b"_qs, u"3|3\tc\ta ; b"_qs}));
+    EXPECT_FALSE(document.QueryThreads()[0].Failed());
+}
+
+TEST_F(Run, BatchesOfOnlyCommentsAndBlanksAreNotSent)
+{
+    // The natural selection of one statement ends in " ;"; SQLite answered the empty batch
+    // after it with "out of memory".
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1 AS one ;\n-- done ;\n/* really */ ;\n"_qs));
+    EXPECT_EQ(document.Batches().size(), 3) << "the first separator stands in a comment";
+    EXPECT_EQ(ResultLines(document), (QStringList{u"0|"_qs + source.Name(), u"4|one"_qs, u"3|1"_qs,
+                                                  u"1|End(No data found)"_qs}));
+    EXPECT_FALSE(document.QueryThreads()[0].Failed());
+}
+
+TEST_F(Run, NulCharacterRefusesTheRunOnEveryEntry)
+{
+    SqliteDataSource other;
+    document.m_connections.append(Entry(other.Name()));
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE t (id INTEGER) ;\nDELETE FROM t"_qs +
+                                       QChar(u'\0') + u" WHERE id = 1"_qs));
+    const QString refusal =
+        u"2|The SQL holds a NUL character at line 2, column 14: nothing was run"_qs;
+    EXPECT_EQ(ResultLines(document),
+              (QStringList{u"0|"_qs + source.Name(), refusal, u"0|"_qs + other.Name(), refusal}));
+    EXPECT_TRUE(document.QueryThreads()[0].Failed());
+    EXPECT_FALSE(document.IsDataSourceConnected(source.Name(), false)) << "never connected";
+}
+
+TEST_F(Run, EntriesOnOneDataSourceKeepGroupsAndSessionsOfTheirOwn)
+{
+    document.m_connections[0].m_login = u"alice"_qs;
+    document.m_connections.append(Entry(source.Name(), u"bob"_qs));
+    document.m_connections.append(Entry(source.Name(), u"bob"_qs));
+    const QString title = u"0|"_qs + source.Name();
+    ASSERT_TRUE(RunToEnd(document, Rows(300)));
+    // Groups come in the order of their first rows; each entry has its own.
+    QStringList titles = ResultLines(document).filter(u"0|"_qs);
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{title + u" #1 (alice)"_qs, title + u" #2 (bob)"_qs,
+                                   title + u" #3 (bob)"_qs}));
+    // Each group holds one whole result, not a mix of three.
+    const QStringList lines = ResultLines(document);
+    for (const QString& group : titles) {
+        const qsizetype start = lines.indexOf(group);
+        EXPECT_EQ(lines.mid(start + 1, 302).filter(u"3|"_qs).size(), 300) << group.toStdString();
+        EXPECT_EQ(lines.at(start + 301), u"3|300"_qs) << group.toStdString();
+    }
+
+    // Kept sessions go by login: with alice's entry alone switched on and then off, bob's entry
+    // must not run on the session alice opened.
+    document.m_connections.removeLast();
+    document.m_connections[1].m_enabled = 0;
+    ASSERT_TRUE(RunToEnd(document, u"CREATE TEMP TABLE alices (x INTEGER)"_qs));
+    document.m_connections[0].m_enabled = 0;
+    document.m_connections[1].m_enabled = 1;
+    ASSERT_TRUE(RunToEnd(document, u"SELECT x FROM alices"_qs));
+    EXPECT_EQ(ResultLines(document).at(0), title);
+    EXPECT_EQ(ResultLines(document).filter(u"no such table: alices"_qs).size(), 1)
+        << ResultLines(document).join(u'\n').toStdString();
+}

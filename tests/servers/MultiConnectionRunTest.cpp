@@ -122,3 +122,43 @@ TEST_F(MultiConnectionRun, WrongPasswordAndDisabledEntryDoNotDisturbTheOthers)
     EXPECT_FALSE(document.QueryThreads()[0].Failed());
     EXPECT_FALSE(document.QueryThreads()[1].Failed());
 }
+
+// A script as people write it, on every server at once: a separator inside a comment or a literal
+// cut the UPDATE before its WHERE (every balance zeroed on PostgreSQL), and the empty batch after a
+// final " ;" failed on each driver in its own way.
+TEST_F(MultiConnectionRun, CommentsLiteralsAndAFinalSeparatorRunAsWrittenEverywhere)
+{
+    ASSERT_TRUE(RunToEnd(document,
+                         u"CREATE TEMPORARY TABLE acct (id INTEGER, bal INTEGER) ;\n"
+                         u"INSERT INTO acct VALUES (1, 10), (2, 20) ;\n"
+                         u"UPDATE acct SET bal = 0 -- close account 1 ; keep the rest\n"
+                         u"WHERE id = 1 ;\n"
+                         u"UPDATE acct /* +5 ; for 2 */ SET bal = bal + 5 WHERE id = 2 ;\n"
+                         u"SELECT id, bal, 'x ; y' AS s FROM acct ORDER BY id ;\n"_qs));
+    const QList<QStringList> groups = Groups();
+    ASSERT_EQ(groups.size(), 3);
+    for (QStringList group : groups) {
+        group.removeAll(u"2|Can't set query timeout"_qs);
+        EXPECT_TRUE(group.filter(u"2|"_qs).isEmpty()) << group.join(u'\n').toStdString();
+        EXPECT_EQ(group.filter(u"3|"_qs), (QStringList{u"3|1\t0\tx ; y"_qs, u"3|2\t25\tx ; y"_qs}))
+            << group.first().toStdString();
+    }
+    for (const auto& thread : document.QueryThreads()) {
+        EXPECT_FALSE(thread->Failed()) << thread->GroupTitle().toStdString();
+    }
+}
+
+TEST_F(MultiConnectionRun, DollarQuotedFunctionBodyStaysWhole)
+{
+    document.m_connections.removeAt(2);
+    document.m_connections.removeAt(0);
+    ASSERT_TRUE(RunToEnd(document, u"CREATE FUNCTION pg_temp.twice(x int) RETURNS int AS $$\n"
+                                   u"  SELECT x ; -- the body's own separator\n"
+                                   u"$$ LANGUAGE sql ;\n"
+                                   u"CREATE FUNCTION pg_temp.thrice(x int) RETURNS int AS $f$\n"
+                                   u"BEGIN RETURN 3 * x ; END $f$ LANGUAGE plpgsql ;\n"
+                                   u"SELECT pg_temp.twice(2) AS a, pg_temp.thrice(2) AS b"_qs));
+    const QStringList lines = ResultLines(document);
+    EXPECT_TRUE(lines.filter(u"2|"_qs).isEmpty()) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines.contains(u"3|2\t6"_qs)) << lines.join(u'\n').toStdString();
+}

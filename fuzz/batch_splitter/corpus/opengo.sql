@@ -1,0 +1,9 @@
+0GO
+SELECT 1
+/* GO
+GO */
+GO
+SELECT [a GO b] ;
+GO
+SELECT 'open GO
+GO
