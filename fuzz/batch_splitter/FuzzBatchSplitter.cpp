@@ -120,7 +120,9 @@ std::vector<Mark> MarkText(const QString& text)
             const QStringView body = QStringView(text).sliced(i + 2);
             comment = body.startsWith(u'!') || body.startsWith(u"M!") ? Mark::ExecutedComment
                                                                       : Mark::Comment;
-            marks[size_t(i)] = marks[size_t(++i)] = comment;
+            marks[size_t(i)] = comment;
+            marks[size_t(i + 1)] = comment;
+            ++i;
         } else if (!dollar.isEmpty()) {
             for (qsizetype k = 0; k < dollar.size(); ++k) {
                 marks[size_t(i + k)] = Mark::Quote;
