@@ -142,7 +142,7 @@ public:
     virtual bool ExtendedFetch(SQLUSMALLINT orientation);
     virtual bool SetCursorType(int cursorKind);
     // Appends the current row: values joined by tabs, NULL empty, tabs inside
-    // values made blanks, unbound (binary) columns "[Binary data]".
+    // values made blanks, unbound (binary) values "[Binary data]" unless NULL.
     virtual void FormatRow(QString& text);
     // True when FormatRow cut a UTF-8 value to the column's size: the driver
     // gave no warning for it, the caller shows CutValueWarning.
@@ -287,6 +287,8 @@ protected:
     bool ReadAutocommit(SQLULEN& value);
     bool EndTransaction(SQLUSMALLINT completion);
     bool ReadLongValue(ColumnInfo& column, QString& text);
+    // True when the current row holds NULL in a column that is read piecewise.
+    bool UnboundValueIsNull(const ColumnInfo& column);
 
     int m_unused = 0;
     int m_odbcVersion = SQL_OV_ODBC2;
