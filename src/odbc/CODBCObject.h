@@ -72,6 +72,8 @@ public:
     // thread (the connection tree does) while the owning thread works.
     virtual int IsConnected() const { return m_hdbcHeld.load(std::memory_order_acquire); }
 
+    // "DSN=...;UID=...;PWD=..." as the data source's driver reads it; empty when a value could
+    // end its attribute early or add one there (a connect then passes the values to SQLConnect).
     virtual QString BuildConnectString(const QString& dataSource, const QString& user,
                                        const QString& password, bool useFileDsn = false);
     virtual bool ApplyDriverOptions(const QString& dataSource, QString& connectString);
@@ -279,6 +281,10 @@ protected:
     void SetTimeouts(int timeOut, int loginTimes);
     SQLRETURN DriverConnect(const QString& connectString, SQLUSMALLINT completion,
                             QString& completed);
+    // Applies the driver options and connects: with BuildConnectString's string, or with
+    // SQLConnect when it gives none; false when the options were refused.
+    bool OpenConnection(const QString& dataSource, const QString& user, const QString& password,
+                        SQLUSMALLINT completion, QString& completed, SQLRETURN& rc);
     void TakeConnection(const QString& user, const QString& completed);
     void ReportError(bool showErrors, QString* errorText);
     void ReleaseShare();
