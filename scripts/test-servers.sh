@@ -22,6 +22,11 @@ STATE_DIR="${TESSELLA_SERVERS_DIR:-/tmp/tessella-test-servers}"
 TEST_USER=tessella
 TEST_PASSWORD=tessella-pw
 TEST_DATABASE=tessella
+# A second login whose name and password hold the characters of connection-string syntax, for the
+# tests that connect with such values. Neither holds a quote or a backslash: both stand in SQL
+# literals below.
+ODD_USER='odd;login}=x{'
+ODD_PASSWORD='odd;pw}x=y{z'
 START_TIMEOUT=60
 
 PG_BIN=""
@@ -147,7 +152,8 @@ start_postgres() {
     if ! PGOPTIONS='' "$PG_BIN/psql" -X -q -v ON_ERROR_STOP=1 -h "$root/socket" -p "$port" \
         -U postgres -d postgres \
         -c "CREATE ROLE $TEST_USER LOGIN CREATEDB PASSWORD '$TEST_PASSWORD'" \
-        -c "CREATE DATABASE $TEST_DATABASE OWNER $TEST_USER" >"$STATE_DIR/pg-setup.log" 2>&1; then
+        -c "CREATE DATABASE $TEST_DATABASE OWNER $TEST_USER" \
+        -c "CREATE ROLE \"$ODD_USER\" LOGIN PASSWORD '$ODD_PASSWORD'" >"$STATE_DIR/pg-setup.log" 2>&1; then
         show_log "$STATE_DIR/pg-setup.log"
         die "PostgreSQL started, but its test user could not be created"
     fi
@@ -248,6 +254,8 @@ CREATE USER '$TEST_USER'@'127.0.0.1' IDENTIFIED BY '$TEST_PASSWORD';
 CREATE USER '$TEST_USER'@'localhost' IDENTIFIED BY '$TEST_PASSWORD';
 GRANT ALL PRIVILEGES ON \`$TEST_DATABASE\`.* TO '$TEST_USER'@'127.0.0.1', '$TEST_USER'@'localhost';
 GRANT ALL PRIVILEGES ON \`${TEST_DATABASE}\\_%\`.* TO '$TEST_USER'@'127.0.0.1', '$TEST_USER'@'localhost';
+CREATE USER '$ODD_USER'@'127.0.0.1' IDENTIFIED BY '$ODD_PASSWORD';
+GRANT SELECT ON \`$TEST_DATABASE\`.* TO '$ODD_USER'@'127.0.0.1';
 SQL
         show_log "$STATE_DIR/mariadb-setup.log"
         die "MariaDB started, but its test user could not be created"
@@ -296,6 +304,8 @@ TESSELLA_MARIADB_USER=$TEST_USER
 TESSELLA_MARIADB_PASSWORD=$TEST_PASSWORD
 TESSELLA_MARIADB_DATABASE=$TEST_DATABASE
 TESSELLA_MARIADB_SOCKET=$STATE_DIR/mariadb.sock
+TESSELLA_ODD_USER=$ODD_USER
+TESSELLA_ODD_PASSWORD=$ODD_PASSWORD
 EOF
     mv "$tmp" "$STATE_DIR/servers.env"
 }

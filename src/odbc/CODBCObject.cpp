@@ -3,6 +3,7 @@
 #include "CConnectionShare.h"
 #include "COdbcEnvironment.h"
 #include "ConnectString.h"
+#include "DriverBraces.h"
 #include "OdbcString.h"
 #include "SystemUser.h"
 
@@ -60,18 +61,36 @@ QString StripPrefixes(const QString& message)
     return message.mid(start);
 }
 
-// The "Driver" entry of a data source in the user's or the system's ODBC.INI.
-QString DriverEntry(const QString& dataSource)
+// One entry of the installer's configuration: "ODBC.INI" for data sources, "ODBCINST.INI" for
+// drivers.
+QString ProfileString(const QString& section, const QString& key, const QString& file)
 {
     // The installer functions keep process-wide state (the configuration
     // mode, static path buffers) and are not safe from two threads at once.
     static std::mutex installerLock;
     std::lock_guard guard(installerLock);
     SQLSetConfigMode(ODBC_BOTH_DSN);
-    odbc::WideBuffer driver(260);
-    SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
-                                driver.chars(), In(u"ODBC.INI"_qs));
-    return driver.text();
+    odbc::WideBuffer value(260);
+    SQLGetPrivateProfileStringW(In(section), In(key), In(u""_qs), value.data(), value.chars(),
+                                In(file));
+    return value.text();
+}
+
+// The "Driver" entry of a data source in the user's or the system's ODBC.INI.
+QString DriverEntry(const QString& dataSource)
+{
+    return ProfileString(dataSource, u"Driver"_qs, u"ODBC.INI"_qs);
+}
+
+// The library the driver manager loads for a data source: its "Driver" entry is the path, or
+// names a driver whose own entry gives it.
+QString DriverLibrary(const QString& dataSource)
+{
+    const QString entry = DriverEntry(dataSource);
+    if (entry.isEmpty() || entry.contains(u'/')) {
+        return entry;
+    }
+    return ProfileString(entry, u"Driver"_qs, u"ODBCINST.INI"_qs);
 }
 
 } // namespace
@@ -152,6 +171,28 @@ SQLRETURN CODBCObject::DriverConnect(const QString& connectString, SQLUSMALLINT 
     return rc;
 }
 
+bool CODBCObject::OpenConnection(const QString& dataSource, const QString& user,
+                                 const QString& password, SQLUSMALLINT completion,
+                                 QString& completed, SQLRETURN& rc)
+{
+    QString connectString = BuildConnectString(dataSource, user, password, false);
+    const bool safe = !connectString.isEmpty();
+    // The driver's attributes are set either way; the keys they add to a string (the
+    // application's name) are lost to SQLConnect, which is only used for drivers we do not know.
+    if (!ApplyDriverOptions(dataSource, connectString)) {
+        return false;
+    }
+    if (safe) {
+        rc = DriverConnect(connectString, completion, completed);
+    } else {
+        // In a string the driver would read part of a value as attributes of its own (another
+        // database file, a library to load): SQLConnect hands the three over as they are.
+        completed.clear();
+        rc = SqlConnect(dataSource, user, password);
+    }
+    return true;
+}
+
 void CODBCObject::TakeConnection(const QString& user, const QString& completed)
 {
     QString name = user;
@@ -200,16 +241,16 @@ bool CODBCObject::ConnectNoPrompt(const QString& dataSource, const QString& user
     SetTimeouts(timeOut, 1);
     // Set before connecting: the diagnostics of a failed attempt are masked with it.
     m_password = password;
-    QString connectString = BuildConnectString(dataSource, user, password, false);
     if (readOnly) {
         SqlSetConnectAttr(SQL_ATTR_ACCESS_MODE, SQL_MODE_READ_ONLY);
     }
-    if (!ApplyDriverOptions(dataSource, connectString)) {
+    QString completed;
+    SQLRETURN rc = SQL_ERROR;
+    if (!OpenConnection(dataSource, user, password, SQL_DRIVER_NOPROMPT, completed, rc)) {
         SqlFreeConnect();
         return false;
     }
-    QString completed;
-    if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_NOPROMPT, completed))) {
+    if (!CheckReturn(rc)) {
         ReportError(showErrors, errorText);
         SqlFreeConnect();
         return false;
@@ -236,13 +277,13 @@ bool CODBCObject::Connect(const QString& dataSource, const QString& user, const 
     SetTimeouts(timeOut, 2);
     // Set before connecting: the diagnostics of a failed attempt are masked with it.
     m_password = password;
-    QString connectString = BuildConnectString(dataSource, user, password, false);
-    if (!ApplyDriverOptions(dataSource, connectString)) {
+    QString completed;
+    SQLRETURN rc = SQL_ERROR;
+    if (!OpenConnection(dataSource, user, password, SQL_DRIVER_COMPLETE, completed, rc)) {
         SqlFreeConnect();
         return false;
     }
-    QString completed;
-    if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_COMPLETE, completed))) {
+    if (!CheckReturn(rc)) {
         ReportError(showErrors, errorText);
         SqlFreeConnect();
         return false;
@@ -344,9 +385,9 @@ QString CODBCObject::BuildConnectString(const QString& dataSource, const QString
             key = QStringLiteral("FILEDSN");
         }
     }
-    using odbc::QuoteConnectValue;
-    return key + u'=' + QuoteConnectValue(dataSource) + u";UID="_qs + QuoteConnectValue(user) +
-           u";PWD="_qs + QuoteConnectValue(password);
+    return odbc::DriverBraces::ForLibrary(DriverLibrary(dataSource))
+        .ConnectString(key, dataSource, user, password)
+        .value_or(QString());
 }
 
 bool CODBCObject::ApplyDriverOptions(const QString& dataSource, QString& connectString)

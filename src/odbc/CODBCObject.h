@@ -72,6 +72,8 @@ public:
     // thread (the connection tree does) while the owning thread works.
     virtual int IsConnected() const { return m_hdbcHeld.load(std::memory_order_acquire); }
 
+    // "DSN=...;UID=...;PWD=..." as the data source's driver reads it; empty when a value could
+    // end its attribute early or add one there (a connect then passes the values to SQLConnect).
     virtual QString BuildConnectString(const QString& dataSource, const QString& user,
                                        const QString& password, bool useFileDsn = false);
     virtual bool ApplyDriverOptions(const QString& dataSource, QString& connectString);
@@ -142,7 +144,7 @@ public:
     virtual bool ExtendedFetch(SQLUSMALLINT orientation);
     virtual bool SetCursorType(int cursorKind);
     // Appends the current row: values joined by tabs, NULL empty, tabs inside
-    // values made blanks, unbound (binary) columns "[Binary data]".
+    // values made blanks, unbound (binary) values "[Binary data]" unless NULL.
     virtual void FormatRow(QString& text);
     // True when FormatRow cut a UTF-8 value to the column's size: the driver
     // gave no warning for it, the caller shows CutValueWarning.
@@ -279,6 +281,10 @@ protected:
     void SetTimeouts(int timeOut, int loginTimes);
     SQLRETURN DriverConnect(const QString& connectString, SQLUSMALLINT completion,
                             QString& completed);
+    // Applies the driver options and connects: with BuildConnectString's string, or with
+    // SQLConnect when it gives none; false when the options were refused.
+    bool OpenConnection(const QString& dataSource, const QString& user, const QString& password,
+                        SQLUSMALLINT completion, QString& completed, SQLRETURN& rc);
     void TakeConnection(const QString& user, const QString& completed);
     void ReportError(bool showErrors, QString* errorText);
     void ReleaseShare();
@@ -287,6 +293,8 @@ protected:
     bool ReadAutocommit(SQLULEN& value);
     bool EndTransaction(SQLUSMALLINT completion);
     bool ReadLongValue(ColumnInfo& column, QString& text);
+    // True when the current row holds NULL in a column that is read piecewise.
+    bool UnboundValueIsNull(const ColumnInfo& column);
 
     int m_unused = 0;
     int m_odbcVersion = SQL_OV_ODBC2;

@@ -236,7 +236,9 @@ void CODBCObject::FormatRow(QString& text)
         }
         first = false;
         if (column->notBound) {
-            text += u"[Binary data]";
+            if (!UnboundValueIsNull(*column)) {
+                text += u"[Binary data]";
+            }
             continue;
         }
         if (column->Indicator(m_rowIndex) == SQL_NULL_DATA) {
@@ -244,6 +246,18 @@ void CODBCObject::FormatRow(QString& text)
         }
         m_rowCut = AppendBoundValue(text, *column, m_rowIndex) || m_rowCut;
     }
+}
+
+bool CODBCObject::UnboundValueIsNull(const ColumnInfo& column)
+{
+    // Only the indicator is wanted: a read of no bytes gives it. Its truncation warning is no news
+    // to the user, so the outcome stays out of CheckReturn. A driver that cannot read this column
+    // here (before a bound one) shows the placeholder, as for any value.
+    char none = 0;
+    SQLLEN indicator = 0;
+    const SQLRETURN rc =
+        SqlGetData(static_cast<SQLUSMALLINT>(column.number), SQL_C_BINARY, &none, 0, &indicator);
+    return SQL_SUCCEEDED(rc) && indicator == SQL_NULL_DATA;
 }
 
 bool CODBCObject::MoreResults()

@@ -1,5 +1,6 @@
 #include "ConnectString.h"
 #include "CODBCObject.h"
+#include "DriverBraces.h"
 
 #include <gtest/gtest.h>
 
@@ -26,18 +27,33 @@ TEST(ConnectString, DangerousValuesAreBraced)
     EXPECT_EQ(QuoteConnectValue(u"trail "_qs), u"{trail }"_qs);
 }
 
-TEST(ConnectString, UserInputCannotAddAttributes)
+TEST(ConnectString, ValuesAreBracedOnlyWhereTheDriverReadsBraces)
 {
-    CODBCObject object;
+    using odbc::DriverBraces;
     const QString hostile = u"x;DSN=Other;DRIVER={evil}"_qs;
-    const QString text = object.BuildConnectString(u"Sales"_qs, hostile, hostile);
-    EXPECT_EQ(ConnectValue(text, u"DSN"_qs), u"Sales"_qs);
+    const DriverBraces maria = DriverBraces::ForLibrary(u"/usr/lib/odbc/libmaodbc.so"_qs);
+    const QString text = *maria.ConnectString(u"DSN"_qs, hostile, hostile, hostile);
+    EXPECT_EQ(ConnectValue(text, u"DSN"_qs), hostile);
     EXPECT_EQ(ConnectValue(text, u"UID"_qs), hostile);
     EXPECT_EQ(ConnectValue(text, u"PWD"_qs), hostile);
     EXPECT_TRUE(ConnectValue(text, u"DRIVER"_qs).isEmpty());
-
     const QString braces = u"}a{b}};"_qs;
-    EXPECT_EQ(ConnectValue(object.BuildConnectString(braces, braces, braces), u"PWD"_qs), braces);
+    EXPECT_EQ(ConnectValue(*maria.ConnectString(u"DSN"_qs, braces, braces, braces), u"PWD"_qs),
+              braces);
+
+    // PostgreSQL's driver reads only a braced password.
+    const DriverBraces postgres = DriverBraces::ForLibrary(u"/usr/lib/odbc/psqlodbcw.so"_qs);
+    EXPECT_EQ(
+        ConnectValue(*postgres.ConnectString(u"DSN"_qs, u"Pg"_qs, u"u"_qs, hostile), u"PWD"_qs),
+        hostile);
+    EXPECT_FALSE(postgres.ConnectString(u"DSN"_qs, u"Pg"_qs, hostile, u"p"_qs));
+    EXPECT_FALSE(postgres.ConnectString(u"DSN"_qs, hostile, u"u"_qs, u"p"_qs));
+
+    // SQLite's and any unknown driver's read none: only harmless values go in a string.
+    const DriverBraces none = DriverBraces::ForLibrary(u"/opt/x/libx.so"_qs);
+    EXPECT_EQ(none.ConnectString(u"DSN"_qs, u"Lite"_qs, u"me"_qs, u"pw"_qs),
+              u"DSN=Lite;UID=me;PWD=pw"_qs);
+    EXPECT_FALSE(none.ConnectString(u"DSN"_qs, u"Lite"_qs, u"me"_qs, u" pw"_qs));
 }
 
 TEST(ConnectString, ValuesAreFoundOnlyAtAttributeStarts)
@@ -78,8 +94,8 @@ TEST(ConnectString, MaskingHidesThePasswordWhereverItStands)
     EXPECT_EQ(MaskPassword(u"no secret here"_qs, u"s3cret!"_qs), u"no secret here"_qs);
     // The braced form of a password with braces is caught by its attribute.
     const QString braces = u"a}b"_qs;
-    CODBCObject object;
-    const QString connectString = object.BuildConnectString(u"Sales"_qs, u"bob"_qs, braces);
+    const QString connectString = u"DSN=Sales;UID=bob;PWD="_qs + QuoteConnectValue(braces);
+    ASSERT_TRUE(connectString.contains(u"a}}b"_qs));
     EXPECT_FALSE(MaskPassword(connectString, braces).contains(u"a}}b"_qs));
     // A short password is masked where it stands alone only, so that "pw" keeps "pwd" readable.
     EXPECT_EQ(MaskPassword(u"pw: wrong pw for pwd"_qs, u"pw"_qs), u"****: wrong **** for pwd"_qs);

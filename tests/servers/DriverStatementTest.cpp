@@ -133,16 +133,21 @@ TEST_P(DriverStatement, NullIsEmptyAndTabsBecomeBlanks)
               (QStringList{u"4|a\tb\tc"_qs, u"3|1\t\tx y"_qs, u"1|End(No data found)"_qs}));
 }
 
-TEST_P(DriverStatement, BinaryColumnsShowAPlaceholder)
+TEST_P(DriverStatement, BinaryValuesShowAPlaceholderAndNullsNothing)
 {
     Run(u"CREATE TEMPORARY TABLE bin_t (id INTEGER, data "_qs +
         QString::fromLatin1(GetParam().binaryType) + u')');
     Run(u"INSERT INTO bin_t VALUES (1, "_qs + QString::fromLatin1(GetParam().binaryLiteral) +
         u")"_qs);
     EXPECT_EQ(owner.TextsOfKind(ElemInfo).last(), u"Rows affected:\t1"_qs);
-    EXPECT_EQ(
-        Show(u"SELECT id, data FROM bin_t"_qs),
-        (QStringList{u"4|id\tdata"_qs, u"3|1\t[Binary data]"_qs, u"1|End(No data found)"_qs}));
+    Run(u"INSERT INTO bin_t VALUES (2, NULL)"_qs);
+    EXPECT_EQ(Show(u"SELECT id, data FROM bin_t ORDER BY id"_qs),
+              (QStringList{u"4|id\tdata"_qs, u"3|1\t[Binary data]"_qs, u"3|2\t"_qs,
+                           u"1|End(No data found)"_qs}));
+    // Before a bound column too, and without a warning for the value's unread bytes.
+    EXPECT_EQ(Show(u"SELECT data, id FROM bin_t ORDER BY id"_qs),
+              (QStringList{u"4|data\tid"_qs, u"3|[Binary data]\t1"_qs, u"3|\t2"_qs,
+                           u"1|End(No data found)"_qs}));
 }
 
 TEST_P(DriverStatement, LongTextIsCutAt233WithAWarning)

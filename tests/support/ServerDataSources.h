@@ -40,6 +40,9 @@ public:
     QString MariaDbUser() const { return Value(QStringLiteral("TESSELLA_MARIADB_USER")); }
     QString MariaDbPassword() const { return Value(QStringLiteral("TESSELLA_MARIADB_PASSWORD")); }
     QString MariaDbDatabase() const { return Value(QStringLiteral("TESSELLA_MARIADB_DATABASE")); }
+    // A login on both servers whose name and password hold ";", "}", "{" and "=".
+    QString OddUser() const { return Value(QStringLiteral("TESSELLA_ODD_USER")); }
+    QString OddPassword() const { return Value(QStringLiteral("TESSELLA_ODD_PASSWORD")); }
 
     // Any line of servers.env, e.g. "TESSELLA_PG_PORT"; empty when absent.
     QString Value(const QString& key) const { return m_values.value(key); }
