@@ -18,6 +18,7 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 BENCHMARKS=(
     bench/fetch/bench_fetch
     bench/memory/bench_memory
+    bench/runner_stream/bench_runner_stream
     bench/intake/bench_intake
     bench/gui_stream/bench_gui_stream
     bench/copy/bench_copy

@@ -71,6 +71,7 @@ CChildProcess::Outcome CChildProcess::Run() const
     outcome.seconds = double(MonotonicNs() - outcome.startNs) / 1e9;
     outcome.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    outcome.peakResidentBytes = qint64(usage.ru_maxrss) * 1024; // kilobytes on Linux
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }

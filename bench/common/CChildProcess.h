@@ -15,7 +15,8 @@ public:
         // User plus system CPU time of the child and its threads: on a busy machine the wall
         // time is mostly waiting for a core, and this is what the program itself spent.
         double cpuSeconds = 0;
-        int exitCode = -1; // -1 when it could not start or did not exit normally
+        int exitCode = -1;            // -1 when it could not start or did not exit normally
+        qint64 peakResidentBytes = 0; // the child's largest resident size
     };
 
     CChildProcess(QString program, QStringList arguments)

@@ -413,6 +413,13 @@ CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
     return result;
 }
 
+CElemArray::Elements CTessellaDoc::TakeBatch(CPostElemArray& batch)
+{
+    CElemArray::Elements elements = batch.TakeAll();
+    batch.m_handled.store(1, std::memory_order_release);
+    return elements;
+}
+
 QStringView CTessellaDoc::DisplayText(qsizetype row, int column) const
 {
     return m_results.At(row).GetField(column);

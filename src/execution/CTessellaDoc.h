@@ -68,6 +68,8 @@ public:
     // Asks every thread to stop; with wait 1, returns only when all have ended.
     void StopRun(int wait);
     bool IsIdle() const;
+    // The run's threads are being made; QueryThreads() stays as it is once this is false.
+    bool IsPreparing() const { return m_prepareThread.IsRunning(); }
     bool CanRun() const { return !m_connections.isEmpty() && IsIdle(); }
     bool CanStop() const { return !IsIdle(); }
     // How StopRun(1) waits for the threads (the application shows its closing
@@ -102,6 +104,10 @@ public:
     bool PostBatch(CPostElemArray* batch);
     // Results window: takes a posted batch's elements and marks it handled.
     CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
+    // A results window that keeps no result list (the command-line runner writes rows as they
+    // come): takes a posted batch's elements for itself and marks the batch handled, after which
+    // the batch may be gone.
+    CElemArray::Elements TakeBatch(CPostElemArray& batch);
     const CResultStore& Results() const { return m_results; }
     // Display data of the result list: a row's kind (its icon), field count and cell text.
     int DisplayKind(qsizetype row) const { return m_results.At(row).m_kind; }

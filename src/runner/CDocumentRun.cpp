@@ -2,34 +2,43 @@
 
 #include "CDocumentFile.h"
 #include "CHeadlessResultsWindow.h"
+#include "COrderedOutput.h"
 #include "CRegisteredEvents.h"
 #include "CSqlTextSource.h"
+#include "CStopSignals.h"
 #include "CTessellaDoc.h"
 #include "RunnerCommands.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QStringEncoder>
-#include <QTimer>
+#include <QHash>
 
-#include <csignal>
+#include <chrono>
 #include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t s_interrupted = 0;
-
-extern "C" void OnInterrupt(int)
-{
-    s_interrupted = 1;
-}
-
-// How often the runner looks at its threads, and redraws the progress lines.
+// How often the runner looks at its threads, and writes rows that trickle in and redraws the
+// progress lines.
 constexpr int kPollMilliseconds = 10;
 constexpr int kProgressMilliseconds = 250;
-// Output is written in blocks of about this size.
-constexpr qsizetype kOutputBlock = 1 << 20;
+// After a stop signal: how long the threads get to end on their own before the runner writes
+// what it has and leaves; and when the watchdog ends a runner that is held up even so.
+constexpr std::chrono::milliseconds kStopGrace{1000};
+constexpr std::chrono::milliseconds kStopDeadline{2500};
+
+// The groups' order: the data sources of the enabled entries, the first entry of each deciding.
+QStringList GroupOrder(const CTessellaDoc& document)
+{
+    QStringList order;
+    for (const CConnectionData& entry : document.m_connections) {
+        if (entry.m_enabled && !order.contains(entry.m_dataSource)) {
+            order << entry.m_dataSource;
+        }
+    }
+    return order;
+}
 
 } // namespace
 
@@ -49,30 +58,36 @@ int CDocumentRun::Execute()
     document.m_connections = content.connections;
     AddDataSources(document);
     ApplySettings(document);
+    COrderedOutput output(m_out, GroupOrder(document));
     CHeadlessResultsWindow window(document);
+    window.SetSink([&output](const QString& connection, CElemArray::Elements elements) {
+        output.Take(connection, std::move(elements));
+    });
     document.SetResultsWindow(&window);
+    m_terminal = isatty(fileno(m_err)) != 0;
+    m_progress = m_terminal || m_commandLine.progress;
 
-    s_interrupted = 0;
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous = {};
-    sigaction(SIGINT, &action, &previous);
-
+    CStopSignals stopSignals(kStopDeadline);
     CStringTextSource source(content.sqlText);
     document.StartRun(source);
-    const bool interrupted = WaitForEnd(document);
-    sigaction(SIGINT, &previous, nullptr);
-
-    WriteResults(document);
+    const bool ended = Follow(document, window, output);
+    stopSignals.StandDown();
+    output.Finish();
+    if (m_progress && ended) {
+        ShowProgress(document, true);
+    }
     if (m_commandLine.timing) {
         // Machine-readable for the benchmarks: both on the system's monotonic clock.
         std::fprintf(m_err, "timing\tlast-intake-ns\t%lld\toutput-written-ns\t%lld\n",
                      static_cast<long long>(window.LastIntakeNs()),
                      static_cast<long long>(CHeadlessResultsWindow::MonotonicNs()));
     }
-    if (interrupted) {
-        return 130;
+    if (const int signal = CStopSignals::Received()) {
+        // Without the destructors: they would wait for threads that may never return from
+        // their driver call, and close connections whose servers may not answer.
+        std::fflush(m_out);
+        std::fflush(m_err);
+        _exit(CStopSignals::ExitCode(signal));
     }
     for (const auto& thread : document.QueryThreads()) {
         if (thread->Failed()) {
@@ -104,38 +119,69 @@ void CDocumentRun::ApplySettings(CTessellaDoc& document) const
     document.SetSettingsOverride(settings);
 }
 
-bool CDocumentRun::WaitForEnd(CTessellaDoc& document)
+bool CDocumentRun::Follow(CTessellaDoc& document, const CHeadlessResultsWindow& window,
+                          COrderedOutput& output)
 {
-    const bool terminal = isatty(fileno(m_err)) != 0;
-    const bool progress = terminal || m_commandLine.progress;
-    bool stopped = false;
     QElapsedTimer sinceProgress;
     sinceProgress.start();
+    QElapsedTimer sinceStop;
     while (!document.IsIdle()) {
+        const qint64 lastIntake = window.LastIntakeNs();
         QCoreApplication::processEvents(QEventLoop::AllEvents, kPollMilliseconds);
         QCoreApplication::sendPostedEvents();
-        if (s_interrupted && !stopped) {
+        if (CStopSignals::Received() && !sinceStop.isValid()) {
             document.StopRun(0);
-            stopped = true;
+            sinceStop.start();
         }
-        if (progress && sinceProgress.elapsed() >= kProgressMilliseconds) {
-            ShowProgress(document, false, terminal);
+        if (sinceStop.isValid() && sinceStop.elapsed() >= kStopGrace.count()) {
+            QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
+            return false;
+        }
+        CompleteEndedGroups(document, output);
+        if (sinceProgress.elapsed() >= kProgressMilliseconds) {
+            output.WritePending();
+            if (m_progress) {
+                ShowProgress(document, false);
+            }
             sinceProgress.restart();
         }
-        usleep(kPollMilliseconds * 1000);
+        // Rows still pouring in are taken at once: the threads post faster than a napping
+        // loop takes, and what waits in the queue is memory too.
+        if (window.LastIntakeNs() == lastIntake) {
+            usleep(kPollMilliseconds * 1000);
+        }
     }
     // The threads have ended; their last batches may still wait in the queue.
     QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
-    if (progress) {
-        ShowProgress(document, true, terminal);
-    }
-    return stopped;
+    return true;
 }
 
-void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final, bool terminal)
+void CDocumentRun::CompleteEndedGroups(const CTessellaDoc& document, COrderedOutput& output)
 {
+    if (document.IsPreparing()) {
+        return;
+    }
+    QHash<QString, bool> anyRunning;
+    for (const auto& thread : document.QueryThreads()) {
+        bool& running = anyRunning[thread->Entry().m_dataSource];
+        running = running || thread->IsRunning();
+    }
+    // A thread posts its last batch before it ends: what it posted is all taken now.
+    QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
+    for (auto it = anyRunning.cbegin(); it != anyRunning.cend(); ++it) {
+        if (!it.value()) {
+            output.Complete(it.key());
+        }
+    }
+}
+
+void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final)
+{
+    if (document.IsPreparing()) {
+        return; // the threads are still being made
+    }
     QString text;
-    if (!terminal) {
+    if (!m_terminal) {
         // Plain lines for a log or a pipe: one per connection and turn.
         for (const auto& thread : document.QueryThreads()) {
             text += QStringLiteral("%1: %2 rows\n")
@@ -161,39 +207,4 @@ void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final, bool t
     m_progressLines = final ? 0 : lines;
     std::fputs(text.toUtf8().constData(), m_err);
     std::fflush(m_err);
-}
-
-void CDocumentRun::WriteResults(const CTessellaDoc& document)
-{
-    const CResultStore& results = document.Results();
-    QByteArray block;
-    block.reserve(kOutputBlock + 4096);
-    QStringEncoder toUtf8(QStringEncoder::Utf8);
-    QString line;
-    for (qsizetype row = 0; row < results.Count(); ++row) {
-        const CBufferElem& element = results.At(row);
-        line.setNum(element.m_kind);
-        line += u'\t';
-        const qsizetype start = line.size();
-        line += element.m_text;
-        // One element a line, whatever its values hold.
-        for (qsizetype i = start; i < line.size(); ++i) {
-            if (line[i] == u'\r' || line[i] == u'\n') {
-                line[i] = u' ';
-            }
-        }
-        line += u'\n';
-        // Encoded straight into the block, and the block emptied, not freed: a million rows
-        // would otherwise cost a temporary array a row and a fresh block a megabyte.
-        const qsizetype at = block.size();
-        block.resize(at + toUtf8.requiredSpace(line.size()));
-        const char* end = toUtf8.appendToBuffer(block.data() + at, line);
-        block.resize(end - block.constData());
-        if (block.size() >= kOutputBlock) {
-            std::fwrite(block.constData(), 1, static_cast<size_t>(block.size()), m_out);
-            block.resize(0);
-        }
-    }
-    std::fwrite(block.constData(), 1, static_cast<size_t>(block.size()), m_out);
-    std::fflush(m_out);
 }

@@ -4,10 +4,13 @@
 
 #include <cstdio>
 
+class CHeadlessResultsWindow;
+class COrderedOutput;
 class CTessellaDoc;
 
 // Runs a document's SQL on its enabled connections as the workbench's Run
-// does, waits for every thread, and writes the merged result list.
+// does and writes the result list as it arrives, each connection's group in
+// the document's order.
 class CDocumentRun
 {
 public:
@@ -17,18 +20,25 @@ public:
     }
 
     // The exit code: 0 all connected and executed, 1 a connection or batch
-    // failed, 2 a file or usage error, 130 stopped by Ctrl+C.
+    // failed, 2 a file or usage error. After SIGINT (Ctrl+C), SIGTERM or SIGHUP
+    // the runner writes what it has and leaves at once with 128 + the signal,
+    // without returning: a thread may be in a driver call that never returns.
     int Execute();
 
 private:
     void AddDataSources(CTessellaDoc& document) const;
     void ApplySettings(CTessellaDoc& document) const;
-    bool WaitForEnd(CTessellaDoc& document);
-    void ShowProgress(const CTessellaDoc& document, bool final, bool terminal);
-    void WriteResults(const CTessellaDoc& document);
+    // True when the run ended, false when a stop signal's grace ran out first.
+    bool Follow(CTessellaDoc& document, const CHeadlessResultsWindow& window,
+                COrderedOutput& output);
+    // Completes the group of every data source whose threads have all ended.
+    static void CompleteEndedGroups(const CTessellaDoc& document, COrderedOutput& output);
+    void ShowProgress(const CTessellaDoc& document, bool final);
 
     const CRunnerCommandLine& m_commandLine;
     std::FILE* m_out;
     std::FILE* m_err;
+    bool m_terminal = false;
+    bool m_progress = false;
     int m_progressLines = 0;
 };

@@ -17,7 +17,14 @@ bool CHeadlessResultsWindow::event(QEvent* event)
 {
     CRegisteredEvents::Received(event);
     if (event->type() == CRegisteredEvents::ArrayPost()) {
-        m_document.IntakeBatch(*static_cast<CArrayPostEvent*>(event)->Batch());
+        CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
+        if (m_sink) {
+            // Copied first: once taken, the batch is its thread's to delete.
+            const QString connection = batch.m_connectionName;
+            m_sink(connection, m_document.TakeBatch(batch));
+        } else {
+            m_document.IntakeBatch(batch);
+        }
         m_lastIntakeNs = MonotonicNs();
         return true;
     }

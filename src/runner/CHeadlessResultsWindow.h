@@ -1,16 +1,26 @@
 #pragma once
 
+#include "CElemArray.h"
+
 #include <QObject>
+#include <QString>
 #include <QtGlobal>
+
+#include <functional>
 
 class CTessellaDoc;
 
 // Stands where the workbench has its results pane: takes every batch that the
-// query threads post into the document.
+// query threads post into the document, or hands its elements to a sink.
 class CHeadlessResultsWindow : public QObject
 {
 public:
+    using Sink = std::function<void(const QString& connection, CElemArray::Elements elements)>;
+
     explicit CHeadlessResultsWindow(CTessellaDoc& document) : m_document(document) {}
+
+    // With a sink the document's result list stays empty: every batch goes to the sink.
+    void SetSink(Sink sink) { m_sink = std::move(sink); }
 
     // CLOCK_MONOTONIC in nanoseconds when the last batch was taken; 0 before the first. The
     // clock is the machine's, so that a parent process can time a run from its own start.
@@ -22,5 +32,6 @@ protected:
 
 private:
     CTessellaDoc& m_document;
+    Sink m_sink;
     qint64 m_lastIntakeNs = 0;
 };
