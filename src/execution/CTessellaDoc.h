@@ -114,6 +114,10 @@ public:
     int FieldCount(qsizetype row) const { return m_results.At(row).GetFieldCount(); }
     QStringView DisplayText(qsizetype row, int column) const;
 
+    // Each entry's group title, in the order of `entries` (disabled ones too): its data source,
+    // with its place among them and its login where enabled entries share one.
+    static QStringList GroupTitles(const CConnectionDataArray& entries);
+
     const QStringList& Batches() const { return m_batches; }
     const CQueryThreadArray& QueryThreads() const { return m_queryThreads; }
 
@@ -130,8 +134,6 @@ signals:
 
 private:
     void CreateQueryThreads(const QString& refusal);
-    // Each entry's group title, in the order of `entries`.
-    static QStringList GroupTitles(const CConnectionDataArray& entries);
     // Why the text must not be sent at all; empty when it may.
     static QString NulCharacterRefusal(const QString& text);
     void ApplyPendingResets(const CRunSettings& settings);

@@ -28,13 +28,14 @@ constexpr int kProgressMilliseconds = 250;
 constexpr std::chrono::milliseconds kStopGrace{1000};
 constexpr std::chrono::milliseconds kStopDeadline{2500};
 
-// The groups' order: the data sources of the enabled entries, the first entry of each deciding.
+// The groups' order: the enabled entries', each under its own title.
 QStringList GroupOrder(const CTessellaDoc& document)
 {
+    const QStringList titles = CTessellaDoc::GroupTitles(document.m_connections);
     QStringList order;
-    for (const CConnectionData& entry : document.m_connections) {
-        if (entry.m_enabled && !order.contains(entry.m_dataSource)) {
-            order << entry.m_dataSource;
+    for (qsizetype i = 0; i < document.m_connections.size(); ++i) {
+        if (document.m_connections[i].m_enabled) {
+            order << titles[i];
         }
     }
     return order;
@@ -163,7 +164,7 @@ void CDocumentRun::CompleteEndedGroups(const CTessellaDoc& document, COrderedOut
     }
     QHash<QString, bool> anyRunning;
     for (const auto& thread : document.QueryThreads()) {
-        bool& running = anyRunning[thread->Entry().m_dataSource];
+        bool& running = anyRunning[thread->GroupTitle()];
         running = running || thread->IsRunning();
     }
     // A thread posts its last batch before it ends: what it posted is all taken now.
@@ -185,7 +186,7 @@ void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final)
         // Plain lines for a log or a pipe: one per connection and turn.
         for (const auto& thread : document.QueryThreads()) {
             text += QStringLiteral("%1: %2 rows\n")
-                        .arg(thread->Entry().m_dataSource)
+                        .arg(thread->GroupTitle())
                         .arg(thread->RowsReceived());
         }
         std::fputs(text.toUtf8().constData(), m_err);
@@ -199,7 +200,7 @@ void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final)
     for (const auto& thread : document.QueryThreads()) {
         const char* state = thread->IsRunning() ? "" : " (done)";
         text += QStringLiteral("\r\x1b[K%1: %2 rows%3\n")
-                    .arg(thread->Entry().m_dataSource)
+                    .arg(thread->GroupTitle())
                     .arg(thread->RowsReceived())
                     .arg(QString::fromLatin1(state));
         ++lines;
