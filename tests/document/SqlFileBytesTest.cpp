@@ -85,16 +85,6 @@ TEST_F(SqlFileBytesTest, UnchangedBareFilesSaveBackTheirOwnBytes)
     }
 }
 
-TEST_F(SqlFileBytesTest, DocumentsSaveBackTheirOwnBytes)
-{
-    const QByteArray noEntries = Hex("00000000");
-    for (const QByteArray& text :
-         {QByteArray("select 1\nfrom t\n"), Hex("efbbbf") + "\xce\xb1\r\n\xff",
-          QByteArray("caf\xc3\xa9\r\n"), QByteArray("caf\xe9\r\n\x81")}) {
-        EXPECT_EQ(Bytes(OpenAndSave("q.tsl", noEntries + text)), Bytes(noEntries + text));
-    }
-}
-
 TEST_F(SqlFileBytesTest, EditedTextKeepsTheFileEncodingUnlessItCannotHoldIt)
 {
     auto load = [this](const QByteArray& bytes) {

@@ -76,10 +76,6 @@ private slots:
         // A file without line ends leaves the editor's as it is.
         QVERIFY(m_editor->PasteFromFile(WriteFile(QStringLiteral("one.sql"), "one line")));
         QCOMPARE(m_editor->LineEnd(), CSqlTextForm::LineEnd::Cr);
-
-        m_editor->SetDocumentText(text);
-        QCOMPARE(m_editor->DocumentText(), text);
-        QVERIFY(!m_editor->isModified());
     }
 
     void pasteFromAMissingFileReportsItAndKeepsTheText()
