@@ -13,6 +13,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -83,14 +84,23 @@ bool CDocumentFile::IsDocumentName(const QString& path)
     return QFileInfo(path).fileName().toUpper().contains(QLatin1String(".TSL"));
 }
 
-QByteArray CDocumentFile::Encode(const QString& path, const CDocumentContent& content)
+QByteArray CDocumentFile::Encode(const QString& path, const CDocumentContent& content,
+                                 CSqlTextForm* savedForm)
 {
     CArchive archive(CArchive::Mode::Store);
+    CSqlTextForm form = content.textForm;
     if (IsDocumentName(path)) {
         CConnectionDataArray connections = content.connections;
         connections.Serialize(archive);
+        if (!form.documentFile) {
+            form = CSqlTextForm::NewDocumentText();
+        }
     }
-    archive.WriteBytes(CSqlTextCodec::Encode(content.sqlText));
+    CEncodedSqlText text = CSqlTextCodec::Encode(content.sqlText, form);
+    archive.WriteBytes(text.bytes);
+    if (savedForm) {
+        *savedForm = text.form;
+    }
     return archive.Bytes();
 }
 
@@ -98,12 +108,16 @@ CDocumentContent CDocumentFile::Decode(const QString& path, const QByteArray& by
 {
     CDocumentContent content;
     if (!IsDocumentName(path)) {
-        content.sqlText = CSqlTextCodec::Decode(bytes);
+        CDecodedSqlText text = CSqlTextCodec::Decode(bytes);
+        content.sqlText = std::move(text.text);
+        content.textForm = text.form;
         return content;
     }
     CArchive archive(CArchive::Mode::Load, bytes);
     content.connections.Serialize(archive);
-    content.sqlText = CSqlTextCodec::Decode(archive.ReadRemaining());
+    CDecodedSqlText text = CSqlTextCodec::Decode(archive.ReadRemaining(), true);
+    content.sqlText = std::move(text.text);
+    content.textForm = text.form;
     return content;
 }
 
@@ -152,9 +166,11 @@ bool CDocumentFile::Load(const QString& path, CDocumentContent& content, QString
     return true;
 }
 
-bool CDocumentFile::Save(const QString& path, const CDocumentContent& content, QString& errorText)
+bool CDocumentFile::Save(const QString& path, const CDocumentContent& content, QString& errorText,
+                         CSqlTextForm* savedForm)
 {
-    const QByteArray bytes = Encode(path, content);
+    CSqlTextForm form;
+    const QByteArray bytes = Encode(path, content, &form);
     // Only a document file carries the connection list, and with it the passwords.
     const bool secret = IsDocumentName(path) && content.connections.StoresPassword();
 
@@ -181,6 +197,8 @@ bool CDocumentFile::Save(const QString& path, const CDocumentContent& content, Q
     }
     if (!ok) {
         errorText = IsWriteDenied(path) ? WriteDeniedText(path) : Tr("Failed to save document.");
+    } else if (savedForm) {
+        *savedForm = form;
     }
     return ok;
 }

@@ -60,8 +60,10 @@ bool CQueryDocument::Load(const QString& path, QString& errorText)
         return false;
     }
     m_doc->m_connections.append(content.connections);
+    m_textForm = content.textForm;
     if (m_editor) {
         m_editor->SetDocumentText(content.sqlText);
+        m_editor->SetLineEnd(m_textForm.lineEnd);
     }
     SetPathName(path);
     UpdateAllViews(nullptr);
@@ -72,9 +74,13 @@ bool CQueryDocument::Save(const QString& path, QString& errorText)
 {
     CDocumentContent content;
     content.connections = m_doc->m_connections;
-    content.sqlText = m_editor ? m_editor->text() : QString();
-    if (!CDocumentFile::Save(path, content, errorText)) {
+    content.sqlText = m_editor ? m_editor->DocumentText() : QString();
+    content.textForm = m_textForm;
+    if (!CDocumentFile::Save(path, content, errorText, &m_textForm)) {
         return false;
+    }
+    if (m_editor) {
+        m_editor->SetLineEnd(m_textForm.lineEnd);
     }
     SetPathName(path);
     SetModifiedFlag(false);

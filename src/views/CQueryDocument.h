@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CSqlTextForm.h"
 #include "CTessellaDoc.h"
 
 #include <QObject>
@@ -40,8 +41,9 @@ public:
     // Reads a file into this fresh document: appends its connections and replaces the editor's
     // text. On failure returns false with the user message in `errorText`.
     bool Load(const QString& path, QString& errorText);
-    // Writes the connections and the editor's text; on success the document takes the path and
-    // is no longer modified. On failure it stays modified and `errorText` gets the message.
+    // Writes the connections and the editor's text, in the form the text was read with; on
+    // success the document takes the path and is no longer modified. On failure it stays
+    // modified and `errorText` gets the message.
     bool Save(const QString& path, QString& errorText);
 
     // Tells the document's views about a change: hint 1 carries the connection entry to show.
@@ -61,4 +63,6 @@ private:
     QPointer<CTessellaView> m_editor;
     QString m_pathName;
     QString m_title;
+    // The encoding and line ends of the file the text came from, or of new text.
+    CSqlTextForm m_textForm;
 };

@@ -55,8 +55,9 @@ void CTessellaView::SetUpEditor()
 {
     setUtf8(true);
     setLexer(m_lexer);
-    // Documents store CR LF; typed lines get the same.
-    setEolMode(EolWindows);
+    // New text is saved as typed, so its lines end in LF until a file brings its own line end.
+    // Pasted text gets the same line end (Scintilla converts it on pasting).
+    setEolMode(EolUnix);
     setWrapMode(WrapWord);
     SendScintilla(SCI_SETHSCROLLBAR, 1);
     // Margin 1 is the selection bar: a click there selects the line.
@@ -77,9 +78,57 @@ QString CTessellaView::TakeRunText()
 
 void CTessellaView::SetDocumentText(const QString& text)
 {
-    setText(text);
+    ReplaceAllText(text);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     setModified(false);
+}
+
+// setText() would stop at a NUL and turn bytes that are not UTF-8 into U+FFFD; the editor keeps
+// any bytes it is given with their length, so the text goes in as the codec's UTF-8.
+void CTessellaView::ReplaceAllText(const QString& text)
+{
+    const QByteArray bytes = CSqlTextCodec::EncodeUtf8(text);
+    const bool readOnly = isReadOnly();
+    setReadOnly(false);
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData());
+    SendScintilla(SCI_ENDUNDOACTION);
+    setReadOnly(readOnly);
+}
+
+QString CTessellaView::DocumentText() const
+{
+    const auto length = qsizetype(SendScintilla(SCI_GETLENGTH));
+    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return CSqlTextCodec::DecodeUtf8(QByteArrayView(bytes, length));
+}
+
+void CTessellaView::SetLineEnd(CSqlTextForm::LineEnd lineEnd)
+{
+    switch (lineEnd) {
+    case CSqlTextForm::LineEnd::Lf:
+        setEolMode(EolUnix);
+        break;
+    case CSqlTextForm::LineEnd::CrLf:
+        setEolMode(EolWindows);
+        break;
+    case CSqlTextForm::LineEnd::Cr:
+        setEolMode(EolMac);
+        break;
+    }
+}
+
+CSqlTextForm::LineEnd CTessellaView::LineEnd() const
+{
+    switch (eolMode()) {
+    case EolWindows:
+        return CSqlTextForm::LineEnd::CrLf;
+    case EolMac:
+        return CSqlTextForm::LineEnd::Cr;
+    default:
+        return CSqlTextForm::LineEnd::Lf;
+    }
 }
 
 void CTessellaView::SetEditorFont(const QFont& font)
@@ -136,7 +185,11 @@ bool CTessellaView::PasteFromFile(const QString& path)
         return false;
     }
     if (!bytes.isEmpty()) {
-        setText(CSqlTextCodec::Decode(bytes));
+        // The file's text comes in as it is stored, line ends included: a literal that spans
+        // lines runs with the line end the file gives it. Lines added later get that line end.
+        const QString text = CSqlTextCodec::Decode(bytes).text;
+        ReplaceAllText(text);
+        SetLineEnd(CSqlTextCodec::DominantLineEnd(text, LineEnd()));
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCommandTarget.h"
+#include "CSqlTextForm.h"
 #include "CSqlTextSource.h"
 #include "CTextSearch.h"
 
@@ -23,8 +24,15 @@ public:
     // The selected text; with nothing selected, selects all of the text and takes that.
     QString TakeRunText() override;
 
-    // A document's text, fresh: not modified and nothing to undo.
+    // A document's text, fresh: not modified and nothing to undo. Every character goes in as
+    // it is, line ends, NUL and the escapes of bytes that are not UTF-8 (see CSqlTextCodec)
+    // included, so that DocumentText gives it back unchanged.
     void SetDocumentText(const QString& text);
+    // All of the text as the editor holds it, each byte of it kept.
+    QString DocumentText() const;
+    // The line end of lines the user adds, typed or pasted: the file's own.
+    void SetLineEnd(CSqlTextForm::LineEnd lineEnd);
+    CSqlTextForm::LineEnd LineEnd() const;
     // Every style of the highlighting gets `font` (the connection tree's).
     void SetEditorFont(const QFont& font);
     QFont EditorFont() const;
@@ -51,6 +59,7 @@ protected:
 
 private:
     void SetUpEditor();
+    void ReplaceAllText(const QString& text);
     void OpenFindDialog(bool replace);
     void OnFindNext();
     bool CanPaste() const;

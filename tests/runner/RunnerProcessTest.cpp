@@ -272,6 +272,21 @@ unsigned ModeOf(const QString& path)
 
 } // namespace
 
+TEST(RunnerProcess, SaveAsKeepsTheBytesOfTheText)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(u"utf8.sql"_qs);
+    const QByteArray sql = "SELECT length('a\nb'), 'caf\xc3\xa9';\n";
+    WriteBytes(source, sql);
+    const QString copy = dir.filePath(u"copy.sql"_qs);
+    ASSERT_EQ(RunTool({u"--save-as"_qs, copy, source}).exitCode, 0);
+    EXPECT_EQ(ReadAll(copy).toHex(' '), sql.toHex(' '));
+    // A document holds the text as its other readers expect: Windows-1252, CR LF.
+    const QString document = dir.filePath(u"with-dsn.tsl"_qs);
+    ASSERT_EQ(RunTool({u"--save-as"_qs, document, source, u"--dsn"_qs, u"Db"_qs}).exitCode, 0);
+    EXPECT_TRUE(ReadAll(document).endsWith("SELECT length('a\r\nb'), 'caf\xe9';\r\n"));
+}
+
 TEST(RunnerProcess, BadDocumentsFailWithTheirMessageWhateverTheCommand)
 {
     QTemporaryDir dir;

@@ -246,6 +246,58 @@ private slots:
         QVERIFY(m_app->shown.isEmpty());
     }
 
+    void anOpenedFileSavesBackItsOwnBytes()
+    {
+        const QByteArray bom = QByteArray::fromHex("efbbbf");
+        const QByteArray files[] = {
+            "SELECT length('a\nb'), 'caf\xc3\xa9';\n",
+            bom + "SELECT '\xe9\xff' \xc3\r\n",
+            QByteArray::fromHex("53 0a 00 81 8d 8f 90 9d e9 0d 0a"),
+            "a\rb\r\nc\n",
+        };
+        const QString path = m_dir.filePath(QStringLiteral("bytes.sql"));
+        for (const QByteArray& bytes : files) {
+            QVERIFY(WriteFile(path, bytes));
+            CChildFrame frame;
+            QVERIFY2(frame.Document().Load(path, m_error), qPrintable(m_error));
+            QVERIFY(frame.Document().Save(path, m_error));
+            QCOMPARE(ReadFile(path).toHex(' '), bytes.toHex(' '));
+        }
+    }
+
+    // The editor holds a file's line ends as stored, gives added lines the file's own, and the
+    // run takes the text as the file has it: a literal over two lines keeps its CR LF.
+    void addedLinesTakeTheFileLineEnd()
+    {
+        struct Case
+        {
+            const char* name;
+            QByteArray bytes;
+            QByteArray saved;
+        };
+        const Case cases[] = {
+            {"crlf.sql", "SELECT 'a\r\nb'", "SELECT 'a\r\nb'\r\nGO"},
+            {"lf.sql", "SELECT 'a\nb'", "SELECT 'a\nb'\nGO"},
+            {"old.tsl", QByteArray(4, '\0') + "SELECT 'a\r\nb'",
+             QByteArray(4, '\0') + "SELECT 'a\r\nb'\r\nGO"},
+            {"new.sql", {}, "\nGO"},
+        };
+        for (const Case& c : cases) {
+            const QString path = m_dir.filePath(QString::fromLatin1(c.name));
+            CChildFrame frame;
+            if (!c.bytes.isNull()) {
+                QVERIFY(WriteFile(path, c.bytes));
+                QVERIFY2(frame.Document().Load(path, m_error), qPrintable(m_error));
+                QCOMPARE(frame.Editor()->TakeRunText().toUtf8(), c.bytes.mid(c.bytes.indexOf('S')));
+            }
+            frame.Editor()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+            QTest::keyClick(frame.Editor(), Qt::Key_Return);
+            QTest::keyClicks(frame.Editor(), QStringLiteral("GO"));
+            QVERIFY(frame.Document().Save(path, m_error));
+            QCOMPARE(ReadFile(path), c.saved);
+        }
+    }
+
 private:
     static constexpr QFile::Permissions kEveryPermissionBit =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
@@ -256,6 +308,12 @@ private:
     {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+
+    static QByteArray ReadFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
     }
 
     // Reads the name the save dialog suggests, then saves under `typed` in the test folder.

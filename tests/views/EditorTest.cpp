@@ -4,6 +4,7 @@
 #include "CChildFrame.h"
 #include "CFindDialog.h"
 #include "CLeftView.h"
+#include "CSqlTextCodec.h"
 #include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "RecordingMessages.h"
@@ -52,6 +53,29 @@ private slots:
         // Windows-1252 bytes come in as text, the line break as stored.
         QCOMPARE(m_editor->text(), QStringLiteral("SELECT 'caf\u00e9' FROM t\r\n"));
         QVERIFY(m_editor->isModified());
+    }
+
+    // The editor holds the bytes it is given: a NUL, bytes that are not UTF-8 (escaped by the
+    // codec) and every kind of line end come back out unchanged.
+    void thePastedFileKeepsItsBytesAndLineEnds()
+    {
+        const QByteArray stored = QByteArray::fromHex("efbbbf") + "SELECT 'a\r\nb\xff'" +
+                                  QByteArray(1, '\0') + "\xc3\r\n";
+        QVERIFY(m_editor->PasteFromFile(WriteFile(QStringLiteral("marked.sql"), stored)));
+        const QString text = m_editor->DocumentText();
+        QCOMPARE(CSqlTextCodec::EncodeUtf8(text).toHex(' '), stored.mid(3).toHex(' '));
+        QVERIFY(m_editor->TakeRunText().startsWith(QStringLiteral("SELECT 'a\r\nb")));
+        // Lines added after it get the file's line end.
+        m_editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        QTest::keyClick(m_editor.get(), Qt::Key_Return);
+        QCOMPARE(m_editor->DocumentText(), text + QStringLiteral("\r\n"));
+
+        QVERIFY(m_editor->PasteFromFile(WriteFile(QStringLiteral("mac.sql"), "a\rb\r\nc\r")));
+        QCOMPARE(m_editor->DocumentText(), QStringLiteral("a\rb\r\nc\r"));
+        QCOMPARE(m_editor->LineEnd(), CSqlTextForm::LineEnd::Cr);
+        // A file without line ends leaves the editor's as it is.
+        QVERIFY(m_editor->PasteFromFile(WriteFile(QStringLiteral("one.sql"), "one line")));
+        QCOMPARE(m_editor->LineEnd(), CSqlTextForm::LineEnd::Cr);
     }
 
     void pasteFromAMissingFileReportsItAndKeepsTheText()
