@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CDocumentFile.h"
 #include "CTessellaDoc.h"
 
 #include <QObject>
@@ -43,6 +44,8 @@ public:
     // Writes the connections and the editor's text; on success the document takes the path and
     // is no longer modified. On failure it stays modified and `errorText` gets the message.
     bool Save(const QString& path, QString& errorText);
+    // What Save would write: the connections and the editor's text.
+    CDocumentContent Content() const;
 
     // Tells the document's views about a change: hint 1 carries the connection entry to show.
     void UpdateAllViews(QObject* sender, int hint = 0, const CConnectionData* entry = nullptr);
