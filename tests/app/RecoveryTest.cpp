@@ -45,6 +45,18 @@ QList<CRecoveryCopy> AllCopies(const QString& root)
     return copies;
 }
 
+// The instance folders that hold a copy.
+QStringList FoldersWithCopies(const QString& root)
+{
+    QStringList folders;
+    for (const QString& name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!CRecoveryStore(QDir(root).filePath(name)).IsEmpty()) {
+            folders << name;
+        }
+    }
+    return folders;
+}
+
 // What a copy left by an earlier instance looks like: written, then its folder let go.
 void LeaveCopies(const QList<CRecoveryCopy>& copies)
 {
@@ -261,6 +273,7 @@ private slots:
         const QString modified = QStringLiteral("-- typed\r\nSELECT 'saved';");
         QTRY_VERIFY_WITH_TIMEOUT(AllCopies(root).value(0).content.sqlText == modified, 30'000);
         QCOMPARE(AllCopies(root).first().pathName, path);
+        const QStringList firstFolder = FoldersWithCopies(root);
 
         // A second instance while the first runs takes nothing of it.
         QProcess second;
@@ -285,7 +298,9 @@ private slots:
         QCOMPARE(offer.at(1), QStringLiteral("tessella: recovery offered 1"));
         // The restored window is modified: the third instance keeps a copy of its own at once,
         // and the first one's folder is gone.
-        QTRY_COMPARE_WITH_TIMEOUT(AllCopies(root).size(), 1, 10'000);
+        QTRY_VERIFY_WITH_TIMEOUT(FoldersWithCopies(root) != firstFolder, 10'000);
+        QCOMPARE(FoldersWithCopies(root).size(), 1);
+        QCOMPARE(AllCopies(root).size(), 1);
         QCOMPARE(AllCopies(root).first().content.sqlText, modified);
         QCOMPARE(AllCopies(root).first().pathName, path);
         Kill(third);
