@@ -135,32 +135,6 @@ TEST_F(RecoveryStoreTest, PasswordsAreKeptOnlyWhereTheDocumentSavesThem)
     EXPECT_EQ(read.content.connections[1].m_timeOut, 7);
 }
 
-TEST_F(RecoveryStoreTest, HalfWrittenOrDamagedCopiesAreNotTakenForWhole)
-{
-    const CRecoveryStore store(Folder());
-    QString error;
-    ASSERT_TRUE(store.Write(Copy("whole", "a.tsl", "/a.tsl", "SELECT 1"), error));
-    ASSERT_TRUE(store.Write(Copy("no-record", "b.tsl", "/b.tsl", "SELECT 2"), error));
-    ASSERT_TRUE(store.Write(Copy("no-document", "c.tsl", "/c.tsl", "SELECT 3"), error));
-    ASSERT_TRUE(store.Write(Copy("damaged", "d.tsl", "/d.tsl", "SELECT 4"), error));
-    QFile::remove(QDir(Folder()).filePath("no-record.json"));
-    QFile::remove(QDir(Folder()).filePath("no-document.tsl"));
-    QFile damaged(QDir(Folder()).filePath("damaged.tsl"));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write("\x05\x00\x00\x00\xff", 5); // five entries announced, one byte of them there
-    damaged.close();
-
-    QStringList keys;
-    for (const CRecoveryCopy& copy : store.List()) {
-        keys << copy.key;
-    }
-    EXPECT_EQ(keys, (QStringList{"damaged", "whole"}));
-    CRecoveryCopy read;
-    EXPECT_FALSE(store.Read("damaged", read, error));
-    EXPECT_EQ(error, "Unexpected file format.");
-    EXPECT_FALSE(store.Read("no-document", read, error));
-}
-
 TEST_F(RecoveryStoreTest, AFolderIsClaimedOnlyWhenItsInstanceIsGone)
 {
     const QString root = m_dir.filePath("recovery");
