@@ -1,6 +1,7 @@
 #include "CDocumentManager.h"
 
 #include "CChildFrame.h"
+#include "CDocumentFile.h"
 #include "CQueryDocument.h"
 #include "CRecentFileList.h"
 #include "CSuperApp.h"
@@ -65,6 +66,29 @@ CChildFrame* CDocumentManager::OpenDocument(const QString& path)
     return opened;
 }
 
+CChildFrame* CDocumentManager::OpenRecovered(const CDocumentContent& content, const QString& path)
+{
+    CChildFrame* frame = path.isEmpty() ? nullptr : FindByPath(path);
+    if (frame && frame->Document().IsModified()) {
+        frame = nullptr;
+    }
+    if (frame) {
+        m_area.setActiveSubWindow(qobject_cast<QMdiSubWindow*>(frame->parentWidget()));
+    } else if (path.isEmpty()) {
+        frame = NewDocument();
+    } else {
+        frame = new CChildFrame;
+        frame->Document().SetPathName(path);
+        Show(frame);
+    }
+    CQueryDocument& document = frame->Document();
+    document.Editor()->SetDocumentText(content.sqlText);
+    document.Doc().m_connections = content.connections;
+    document.UpdateAllViews(nullptr);
+    document.SetModifiedFlag(true);
+    return frame;
+}
+
 void CDocumentManager::Show(CChildFrame* frame)
 {
     // A new window follows the current one: maximized when it is, or when it is the first.
@@ -80,6 +104,7 @@ void CDocumentManager::Show(CChildFrame* frame)
     }
     m_area.setActiveSubWindow(window);
     frame->Editor()->setFocus();
+    emit frameShown(frame);
 }
 
 void CDocumentManager::NoteRecent(const QString& path)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+struct CDocumentContent;
 class CChildFrame;
 class CRecentFileList;
 class QMdiArea;
@@ -22,11 +23,17 @@ public:
     // failure the error is shown and null returned.
     CChildFrame* OpenDocument(const QString& path);
 
+    // A document restored from its recovery copy, modified, with its file when it had one (so
+    // that Save writes there) or else untitled. A window that has that file open without
+    // changes takes the restored content instead of a second window.
+    CChildFrame* OpenRecovered(const CDocumentContent& content, const QString& path);
+
     QList<CChildFrame*> Frames() const;
     CChildFrame* FindByPath(const QString& path) const;
 
 signals:
     void recentFilesChanged();
+    void frameShown(CChildFrame* frame);
 
 private:
     void Show(CChildFrame* frame);

@@ -3,10 +3,12 @@
 #include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CDlgOptions.h"
+#include "CDlgRecovery.h"
 #include "CDocumentManager.h"
 #include "CMainFrame.h"
 #include "CMainMenus.h"
 #include "CMessageStrings.h"
+#include "CRecoveryManager.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -39,6 +41,7 @@ bool CTessellaApp::InitInstance(const QStringList& arguments)
 
     m_mainFrame = std::make_unique<CMainFrame>();
     m_documents = std::make_unique<CDocumentManager>(*m_mainFrame->MdiArea(), m_recentFiles);
+    m_recovery = std::make_unique<CRecoveryManager>(*m_documents, CRecoveryOwner::DefaultRoot());
     ConnectCommands();
     RefreshRecentFiles();
 
@@ -54,7 +57,14 @@ bool CTessellaApp::InitInstance(const QStringList& arguments)
     }
     m_mainFrame->show();
     m_mainFrame->UpdateCommands();
+    // After a crash or a kill: what the earlier instance had not saved.
+    m_recoveryOffer = m_recovery->OfferLeftCopies(m_mainFrame.get());
     return true;
+}
+
+CDlgRecovery* CTessellaApp::RecoveryOffer() const
+{
+    return m_recoveryOffer;
 }
 
 int CTessellaApp::ExitInstance(int exitCode)

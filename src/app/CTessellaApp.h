@@ -3,9 +3,13 @@
 #include "CRecentFileList.h"
 #include "CSuperApp.h"
 
+#include <QPointer>
+
 #include <memory>
 
+class CDlgRecovery;
 class CDocumentManager;
+class CRecoveryManager;
 class CMainFrame;
 
 // The application: start-up, the main window, and the application-wide commands ("&New",
@@ -28,6 +32,9 @@ public:
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     CDocumentManager& Documents() const { return *m_documents; }
     CRecentFileList& RecentFiles() { return m_recentFiles; }
+    CRecoveryManager& Recovery() const { return *m_recovery; }
+    // The offer of the documents that an earlier instance left unsaved, while it is open.
+    CDlgRecovery* RecoveryOffer() const;
 
     void OnFileNew();
     void OnFileOpen();
@@ -46,4 +53,6 @@ private:
     CRecentFileList m_recentFiles;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<CDocumentManager> m_documents;
+    std::unique_ptr<CRecoveryManager> m_recovery;
+    QPointer<CDlgRecovery> m_recoveryOffer;
 };

@@ -3,6 +3,7 @@
 #include "CMessageStrings.h"
 #include "CStartupProbe.h"
 #include "CTessellaApp.h"
+#include "CTestHooks.h"
 #include "LocaleSetup.h"
 
 #include <QApplication>
@@ -55,5 +56,6 @@ int main(int argc, char** argv)
     if (!app.InitInstance(QCoreApplication::arguments().mid(1))) {
         return 1;
     }
+    CTestHooks::Run(app);
     return app.ExitInstance(QApplication::exec());
 }

@@ -238,4 +238,5 @@ void CChildFrame::closeEvent(QCloseEvent* event)
     // A running query is stopped and waited for before the document goes.
     m_document->Doc().StopRun(1);
     event->accept();
+    emit closed();
 }

@@ -61,6 +61,9 @@ signals:
     void statusMessage(const QString& text);
     // Something that commands depend on changed: run state, selection, text, connections.
     void commandStateChanged();
+    // The window agreed to close: its document was saved, had no changes, or the user chose
+    // not to save them.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

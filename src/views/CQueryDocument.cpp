@@ -88,6 +88,14 @@ bool CQueryDocument::Save(const QString& path, QString& errorText)
     return true;
 }
 
+CDocumentContent CQueryDocument::Content() const
+{
+    CDocumentContent content;
+    content.connections = m_doc->m_connections;
+    content.sqlText = m_editor ? m_editor->text() : QString();
+    return content;
+}
+
 void CQueryDocument::UpdateAllViews(QObject* sender, int hint, const CConnectionData* entry)
 {
     emit updated(sender, hint, entry);

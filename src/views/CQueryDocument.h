@@ -1,6 +1,10 @@
 #pragma once
 
+<<<<<<< HEAD
 #include "CSqlTextForm.h"
+=======
+#include "CDocumentFile.h"
+>>>>>>> recovery
 #include "CTessellaDoc.h"
 
 #include <QObject>
@@ -45,6 +49,8 @@ public:
     // success the document takes the path and is no longer modified. On failure it stays
     // modified and `errorText` gets the message.
     bool Save(const QString& path, QString& errorText);
+    // What Save would write: the connections and the editor's text.
+    CDocumentContent Content() const;
 
     // Tells the document's views about a change: hint 1 carries the connection entry to show.
     void UpdateAllViews(QObject* sender, int hint = 0, const CConnectionData* entry = nullptr);

@@ -1,5 +1,5 @@
-// The main of the Qt Test programs: a private settings folder and ODBC configuration before the
-// application object exists, so that no test reads or changes the user's.
+// The main of the Qt Test programs: private settings and data folders and ODBC configuration
+// before the application object exists, so that no test reads or changes the user's.
 
 #include "GuiTestRegistry.h"
 #include "LocaleSetup.h"
@@ -17,6 +17,9 @@ int main(int argc, char** argv)
     }
     QTemporaryDir settingsHome;
     qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+    // The workbench keeps its recovery copies in the data folder.
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
     OdbcTestConfig config;
     QApplication application(argc, argv);
 
