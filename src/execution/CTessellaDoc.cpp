@@ -203,7 +203,8 @@ QStringList CTessellaDoc::GroupTitles(const CConnectionDataArray& entries)
         QString title = entry.m_dataSource;
         if (entry.m_enabled && enabledPerSource.value(entry.m_dataSource) > 1) {
             title += u" #"_qs + QString::number(++seen[entry.m_dataSource]);
-            if (!entry.m_login.isEmpty()) {
+            // A login that is its own password would show the password.
+            if (!entry.m_login.isEmpty() && entry.m_login != entry.m_password) {
                 title += u" ("_qs + entry.m_login + u')';
             }
         }
