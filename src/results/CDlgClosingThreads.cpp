@@ -22,6 +22,7 @@ CDlgClosingThreads::CDlgClosingThreads(std::vector<CWorkerThread*> threads, QWid
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &CDlgClosingThreads::OnTick);
     m_offerTimer->setSingleShot(true);
+    m_offerTimer->setTimerType(Qt::PreciseTimer);
     m_offerTimer->setInterval(kOfferAfterMilliseconds);
     connect(m_offerTimer, &QTimer::timeout, this, &CDlgClosingThreads::OfferCloseAnyway);
 }
