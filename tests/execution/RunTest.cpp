@@ -3,6 +3,7 @@
 #include "CThreadODBC.h"
 #include "OdbcTestConfig.h"
 #include "RunHarness.h"
+#include "TimeBounds.h"
 
 #include <QScopeGuard>
 #include <QSettings>
@@ -346,7 +347,7 @@ TEST(RunOfManyEntries, EveryEntryRunsOrSaysWhyNot)
     s_starts = 0;
     CWorkerThread::SetStartProbe(&EveryThirdStartFails);
     const auto noProbe = qScopeGuard([] { CWorkerThread::SetStartProbe(nullptr); });
-    ASSERT_TRUE(RunToEnd(document, u"SELECT 1 AS one"_qs, 120000));
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1 AS one"_qs, int(TimeBound(240000))));
 
     const QStringList ran{u"4|one"_qs, u"3|1"_qs, u"1|End(No data found)"_qs};
     const QStringList refused{
