@@ -1,6 +1,7 @@
 #include "CQueryThread.h"
 
 #include "CSqlScanner.h"
+#include "CDocumentLink.h"
 #include "CTessellaDoc.h"
 #include "CThreadODBC.h"
 #include "ValueText.h"
@@ -16,12 +17,14 @@ constexpr int kCharsPerColumn = 20;
 
 } // namespace
 
-CQueryThread::CQueryThread(const CConnectionData& entry, const QStringList* batches,
+CQueryThread::CQueryThread(const CConnectionData& entry, std::shared_ptr<const QStringList> batches,
                            CTessellaDoc* document, bool ignoreInfo)
     : m_ignoreInfo(ignoreInfo), m_entry(entry), m_groupTitle(entry.m_dataSource),
-      m_batchList(batches), m_document(document)
+      m_batchList(std::move(batches)), m_link(document->Link()),
+      m_lowPriority(document->LowPriorityThreads())
 {
-    m_connection = m_document->GetSharedConnection(m_entry.m_dataSource, m_entry.m_login);
+    m_connection = document->GetSharedConnection(m_entry.m_dataSource, m_entry.m_login);
+    m_kept = m_connection;
     if (m_connection) {
         m_connection->SetOwnerThread(this);
     }
@@ -36,7 +39,7 @@ CQueryThread::~CQueryThread()
 
 void CQueryThread::OnThreadStart()
 {
-    if (!m_document->LowPriorityThreads()) {
+    if (!m_lowPriority) {
         return;
     }
 #ifdef __linux__
@@ -95,7 +98,7 @@ int CQueryThread::Work()
         const bool wasConnected = own->IsConnected();
         own->Disconnect();
         if (wasConnected) {
-            m_document->SetConnectedState(m_entry.m_dataSource, 1);
+            m_link->SetConnectedState(m_entry.m_dataSource, 1);
         }
     } else {
         connection->Close();
@@ -134,9 +137,15 @@ void CQueryThread::RunBatches(CThreadODBC& connection)
 void CQueryThread::DropKeptConnection()
 {
     // A dead link stays dead: kept, it would fail every later run until a
-    // manual reset. Without an owner its disconnect reports nothing more.
-    m_document->CloseSharedConnections(m_entry.m_dataSource);
+    // manual reset. Without an owner its disconnect reports nothing more. A
+    // document that has given the connection up with this thread keeps it.
+    std::unique_ptr<CThreadODBC> dropped =
+        m_link->TakeKeptConnection(m_entry.m_dataSource, m_connection);
     m_connection = nullptr;
+    if (dropped) {
+        dropped.reset();
+        m_link->NotifyConnectionsChanged();
+    }
 }
 
 bool CQueryThread::Connect(CThreadODBC& connection)
@@ -151,9 +160,9 @@ bool CQueryThread::Connect(CThreadODBC& connection)
         return false;
     }
     if (&connection == m_connection) {
-        m_document->NotifyConnectionsChanged();
+        m_link->NotifyConnectionsChanged();
     } else {
-        m_document->SetConnectedState(m_entry.m_dataSource, 0);
+        m_link->SetConnectedState(m_entry.m_dataSource, 0);
     }
     return true;
 }
@@ -229,6 +238,15 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
     }
 }
 
+void CQueryThread::ReportStartFailure()
+{
+    AddElement(u"Can't start a thread for this connection: "_qs +
+                   QString::fromStdString(StartError()),
+               ElemError);
+    m_failed.store(true, std::memory_order_release);
+    Flush();
+}
+
 void CQueryThread::AddElement(const QString& text, int kind)
 {
     if (!m_pending) {
@@ -247,7 +265,7 @@ void CQueryThread::Flush()
     if (m_pending) {
         if (KeepRunning()) {
             // Kept even when there is no window to take it: freed with the thread.
-            m_document->PostBatch(m_pending.get());
+            m_link->PostBatch(m_pending.get());
             m_posted.push_back(std::move(m_pending));
         }
         m_pending.reset();

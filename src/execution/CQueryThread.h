@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+class CDocumentLink;
 class CTessellaDoc;
 class CThreadODBC;
 
@@ -19,13 +20,18 @@ class CThreadODBC;
 // document's kept connection), executes the batches in order, reads every
 // result set and hands everything it produces to the user-interface thread as
 // result elements, posted in batches of 10 and then 100.
+//
+// Everything the thread uses while it runs is its own or shared with it (the
+// batches, the link to its document), so that a document may close and leave
+// behind a thread stuck in a driver call; only the kept connection is the
+// document's, and the document gives that up along with the thread.
 class CQueryThread : public CWorkerThread, public CThreadOdbcOwner
 {
 public:
     // Takes the document's kept connection for the entry's data source, if it
     // gives one; otherwise the thread connects on a connection of its own.
-    CQueryThread(const CConnectionData& entry, const QStringList* batches, CTessellaDoc* document,
-                 bool ignoreInfo);
+    CQueryThread(const CConnectionData& entry, std::shared_ptr<const QStringList> batches,
+                 CTessellaDoc* document, bool ignoreInfo);
     // Waits for the thread, then frees every batch it still holds.
     ~CQueryThread() override;
 
@@ -47,8 +53,13 @@ public:
     // of the run names the same one. Called before Start.
     void SetGroupTitle(const QString& title) { m_groupTitle = title; }
     const QString& GroupTitle() const { return m_groupTitle; }
+    // After a failed Start, on the starting thread: the entry's results say why it
+    // does not run, and the thread counts as failed.
+    void ReportStartFailure();
 
     const CConnectionData& Entry() const { return m_entry; }
+    // The document's kept connection that this thread was given, if any.
+    const CThreadODBC* KeptConnection() const { return m_kept; }
     // Rows received so far in this run; readable from any thread.
     qint64 RowsReceived() const { return m_rows.load(std::memory_order_relaxed); }
     // The connection failed, or a batch failed to execute.
@@ -75,8 +86,10 @@ private:
     bool m_ignoreInfo;
     CConnectionData m_entry;
     QString m_groupTitle;
-    const QStringList* m_batchList;
-    CTessellaDoc* m_document;
+    std::shared_ptr<const QStringList> m_batchList;
+    std::shared_ptr<CDocumentLink> m_link;
+    const CThreadODBC* m_kept;
+    bool m_lowPriority;
     std::unique_ptr<CPostElemArray> m_pending;
     std::vector<std::unique_ptr<CPostElemArray>> m_posted;
     QString m_rowText;

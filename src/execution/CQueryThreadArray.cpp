@@ -24,3 +24,14 @@ bool CQueryThreadArray::AnyRunning() const
     }
     return false;
 }
+
+std::vector<std::unique_ptr<CQueryThread>> CQueryThreadArray::TakeRunning()
+{
+    std::vector<std::unique_ptr<CQueryThread>> running;
+    std::vector<std::unique_ptr<CQueryThread>> rest;
+    for (auto& thread : m_threads) {
+        (thread->IsRunning() ? running : rest).push_back(std::move(thread));
+    }
+    m_threads = std::move(rest);
+    return running;
+}

@@ -21,6 +21,8 @@ public:
     // Deletes every thread, each after its thread has ended.
     void RemoveAll() { m_threads.clear(); }
     bool AnyRunning() const;
+    // Takes the threads that are running out of the array, in order.
+    std::vector<std::unique_ptr<CQueryThread>> TakeRunning();
 
     std::size_t size() const { return m_threads.size(); }
     CQueryThread& operator[](std::size_t index) const { return *m_threads[index]; }

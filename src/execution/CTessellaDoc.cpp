@@ -1,6 +1,8 @@
 #include "CTessellaDoc.h"
 
+#include "CAbandonedThreads.h"
 #include "CBatchSplitter.h"
+#include "CDocumentLink.h"
 #include "CRegisteredEvents.h"
 #include "CSqlTextSource.h"
 #include "CThreadODBC.h"
@@ -20,7 +22,8 @@ constexpr int kCatchUpMilliseconds = 2000;
 
 } // namespace
 
-CTessellaDoc::CTessellaDoc(QObject* parent) : QObject(parent)
+CTessellaDoc::CTessellaDoc(QObject* parent)
+    : QObject(parent), m_link(std::make_shared<CDocumentLink>(this))
 {
 }
 
@@ -33,6 +36,7 @@ CTessellaDoc::~CTessellaDoc()
         m_queryThreads.SignalStop();
         m_queryThreads.RemoveAll();
     }
+    m_link->Cut();
     CloseSharedConnections();
 }
 
@@ -119,6 +123,33 @@ void CTessellaDoc::StopRun(int wait)
     } else {
         DefaultWait(threads);
     }
+    if (!IsIdle()) {
+        AbandonRunningThreads();
+    }
+}
+
+void CTessellaDoc::AbandonRunningThreads()
+{
+    // The preparation never waits on a driver, and once it has ended no thread
+    // of it is created or started any more.
+    m_prepareThread.StopAndWait();
+    // Cut first: from here on no thread can take its kept connection out of the
+    // map, nor report into this document.
+    m_link->Cut();
+    m_link = std::make_shared<CDocumentLink>(this);
+    std::vector<std::unique_ptr<CQueryThread>> left;
+    {
+        std::lock_guard guard(m_threadsLock);
+        left = m_queryThreads.TakeRunning();
+    }
+    for (auto& thread : left) {
+        std::unique_ptr<CThreadODBC> connection;
+        if (const CThreadODBC* kept = thread->KeptConnection()) {
+            connection = TakeKeptConnection(thread->Entry().m_dataSource, kept);
+        }
+        CAbandonedThreads::Keep(std::move(thread), std::move(connection));
+    }
+    NotifyConnectionsChanged();
 }
 
 void CTessellaDoc::DefaultWait(const std::vector<CWorkerThread*>& threads)
@@ -155,6 +186,10 @@ void CTessellaDoc::PrepareRun()
     }
     m_retiredResults.reset();
     m_claimedThisRun.clear();
+    // A list that a thread left behind by a closed run still reads stays with it.
+    if (m_batches.use_count() > 1) {
+        m_batches = std::make_shared<QStringList>();
+    }
     // Looked at before the cut, which consumes the text.
     const QString refusal = NulCharacterRefusal(m_sqlText);
     if (!m_prepareThread.StopRequested() && SplitIntoBatches(m_sqlText)) {
@@ -177,7 +212,7 @@ void CTessellaDoc::CreateQueryThreads(const QString& refusal)
         if (!entry.m_enabled) {
             continue;
         }
-        auto thread = std::make_unique<CQueryThread>(entry, &m_batches, this, ignoreInfo);
+        auto thread = std::make_unique<CQueryThread>(entry, m_batches, this, ignoreInfo);
         thread->SetGroupTitle(titles[i]);
         if (!refusal.isEmpty()) {
             thread->Refuse(refusal);
@@ -235,9 +270,9 @@ bool CTessellaDoc::SplitIntoBatches(const QString& text)
         PostToProgress(CRegisteredEvents::DelayShow(), show ? 1 : 0);
     };
     hooks.waitForIdle = [this] { WaitForUserInterface(); };
-    const bool ok = CBatchSplitter::Split(text, Settings().EffectiveSeparator(), m_batches, hooks);
+    const bool ok = CBatchSplitter::Split(text, Settings().EffectiveSeparator(), *m_batches, hooks);
     // The splitting consumes the text; what is left is the last batch.
-    m_sqlText = m_batches.isEmpty() ? QString() : m_batches.last();
+    m_sqlText = m_batches->isEmpty() ? QString() : m_batches->last();
     return ok;
 }
 
@@ -265,7 +300,9 @@ void CTessellaDoc::StartQueryThreads()
 {
     std::lock_guard guard(m_threadsLock);
     for (const auto& thread : m_queryThreads) {
-        thread->Start(false);
+        if (!thread->Start(false)) {
+            thread->ReportStartFailure();
+        }
     }
     // A Stop that came while the threads were being started must reach them.
     if (m_prepareThread.StopRequested()) {
@@ -322,6 +359,21 @@ void CTessellaDoc::ResetConnection(const QString& dsn)
     } else if (!m_pendingResets.contains(dsn)) {
         m_pendingResets.append(dsn);
     }
+}
+
+std::unique_ptr<CThreadODBC> CTessellaDoc::TakeKeptConnection(const QString& dsn,
+                                                              const CThreadODBC* connection)
+{
+    std::lock_guard guard(m_sharedLock);
+    auto it = m_sharedConnections.lower_bound(KeptKey{dsn, QString()});
+    for (; it != m_sharedConnections.end() && it->first.first == dsn; ++it) {
+        if (it->second.get() == connection) {
+            std::unique_ptr<CThreadODBC> taken = std::move(it->second);
+            m_sharedConnections.erase(it);
+            return taken;
+        }
+    }
+    return nullptr;
 }
 
 void CTessellaDoc::DeleteKeptConnection(const QString& dsn)

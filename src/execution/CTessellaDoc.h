@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 
+class CDocumentLink;
 class CSqlTextSource;
 class CThreadODBC;
 class CWorkerThread;
@@ -65,7 +66,9 @@ public:
     // anything of this document runs. `progressBar` receives WM_SETCTRL_NUM and
     // WM_DELAYSHOW while the text is split.
     void StartRun(CSqlTextSource& source, QObject* progressBar = nullptr);
-    // Asks every thread to stop; with wait 1, returns only when all have ended.
+    // Asks every thread to stop; with wait 1, returns when all have ended, or
+    // when the closing waiter returns before that: the user chose to leave the
+    // threads that would not end behind (see AbandonRunningThreads).
     void StopRun(int wait);
     bool IsIdle() const;
     // The run's threads are being made; QueryThreads() stays as it is once this is false.
@@ -76,6 +79,11 @@ public:
     // window); by default the events of this thread are processed meanwhile.
     using ThreadWaiter = std::function<void(const std::vector<CWorkerThread*>&)>;
     void SetClosingWaiter(ThreadWaiter waiter) { m_closingWaiter = std::move(waiter); }
+    // Gives up the query threads that still run, stuck in a driver call that does
+    // not return, together with the kept connections they use: they go to
+    // CAbandonedThreads, and nothing they report reaches this document any more.
+    // The document is idle afterwards as soon as its preparation has ended.
+    void AbandonRunningThreads();
 
     // --- the preparation thread's work --------------------------------------------
     void PrepareRun();
@@ -87,6 +95,9 @@ public:
     // "Reconnect every run" is on, or when another thread of this run has it. Each login keeps
     // its own: an entry never runs on a session another entry's login opened.
     CThreadODBC* GetSharedConnection(const QString& dsn, const QString& login = QString());
+    // Takes the kept connection `connection` of `dsn` out of the document.
+    std::unique_ptr<CThreadODBC> TakeKeptConnection(const QString& dsn,
+                                                    const CThreadODBC* connection);
     // Closes the kept connection now when idle, else at the next Run.
     void ResetConnection(const QString& dsn);
     // Closes and deletes the kept connections of one data source, or all when `dsn` is null.
@@ -102,6 +113,8 @@ public:
     // --- results ------------------------------------------------------------------
     // Query threads: posts a batch to the results window; false when there is none.
     bool PostBatch(CPostElemArray* batch);
+    // What the query threads of a run report through; shared with them.
+    std::shared_ptr<CDocumentLink> Link() const { return m_link; }
     // Results window: takes a posted batch's elements and marks it handled.
     CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
     // A results window that keeps no result list (the command-line runner writes rows as they
@@ -118,7 +131,7 @@ public:
     // with its place among them and its login where enabled entries share one.
     static QStringList GroupTitles(const CConnectionDataArray& entries);
 
-    const QStringList& Batches() const { return m_batches; }
+    const QStringList& Batches() const { return *m_batches; }
     const CQueryThreadArray& QueryThreads() const { return m_queryThreads; }
 
     // Bookkeeping of the result list, kept with the document.
@@ -158,7 +171,8 @@ private:
     CQueryThreadArray m_queryThreads;
     mutable std::mutex m_threadsLock; // m_queryThreads' membership, shared with StopRun
     CPrepareThread m_prepareThread{this};
-    QStringList m_batches;
+    // Shared with the query threads, which read it while they run.
+    std::shared_ptr<QStringList> m_batches = std::make_shared<QStringList>();
     QString m_sqlText;
     mutable std::mutex m_connectedLock;
     QHash<QString, int> m_connectedDsns; // own connections open per data source
@@ -171,4 +185,5 @@ private:
     std::optional<CRunSettings> m_settingsOverride;
     bool m_lowPriorityThreads = true;
     ThreadWaiter m_closingWaiter;
+    std::shared_ptr<CDocumentLink> m_link;
 };

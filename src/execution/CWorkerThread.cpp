@@ -1,6 +1,19 @@
 #include "CWorkerThread.h"
 
+#include <cerrno>
+#include <new>
 #include <system_error>
+
+namespace {
+
+std::atomic<CWorkerThread::StartProbe> s_startProbe{nullptr};
+
+} // namespace
+
+void CWorkerThread::SetStartProbe(StartProbe probe)
+{
+    s_startProbe.store(probe);
+}
 
 CWorkerThread::~CWorkerThread()
 {
@@ -17,9 +30,18 @@ int CWorkerThread::Start(bool suspended)
     m_resumeEvent.Reset();
     m_exitCode = 0;
     m_running.store(true, std::memory_order_release);
+    m_startError.clear();
     try {
+        if (const StartProbe probe = s_startProbe.load()) {
+            probe();
+        }
         m_thread = std::thread(&CWorkerThread::Body, this);
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        m_startError = error.code().message();
+    } catch (const std::bad_alloc&) {
+        m_startError = std::system_category().message(ENOMEM);
+    }
+    if (!m_startError.empty()) {
         m_running.store(false, std::memory_order_release);
         return 0;
     }

@@ -3,6 +3,7 @@
 #include "CManualResetEvent.h"
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 // A thread object with a stop event and a done event. Start creates the
@@ -19,7 +20,11 @@ public:
     virtual ~CWorkerThread();
 
     // Nonzero on success. A running thread is stopped and waited for first.
+    // When the system cannot give a thread (threads or memory run out), 0, and
+    // StartError() says why.
     virtual int Start(bool suspended = false);
+    // Why the last Start failed; empty after one that succeeded.
+    const std::string& StartError() const { return m_startError; }
     // Lets a thread started suspended begin its work.
     void Resume();
     // Asks the thread to stop and waits until it has ended.
@@ -35,6 +40,12 @@ public:
     int KeepRunningWithin(int milliseconds);
     // Waits until the thread has ended; true when it has within `timeout`.
     bool WaitDone(std::chrono::milliseconds timeout) const { return m_doneEvent.Wait(timeout); }
+
+    // Called by every Start just before the thread is created; what it throws
+    // counts as the creation's own failure. Lets tests make the system run out
+    // of threads for chosen starts. None by default.
+    using StartProbe = void (*)();
+    static void SetStartProbe(StartProbe probe);
 
 protected:
     virtual int LoopStep();
@@ -59,6 +70,7 @@ private:
 
     std::thread m_thread;
     std::atomic<bool> m_running{false};
+    std::string m_startError;
     CManualResetEvent m_resumeEvent;
     CManualResetEvent m_stopEvent;
     CManualResetEvent m_doneEvent;

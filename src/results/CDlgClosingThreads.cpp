@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -12,7 +13,7 @@
 
 CDlgClosingThreads::CDlgClosingThreads(std::vector<CWorkerThread*> threads, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_waitThreads(std::move(threads)),
-      m_timer(new QTimer(this))
+      m_timer(new QTimer(this)), m_offerTimer(new QTimer(this))
 {
     setModal(true);
     auto* layout = new QVBoxLayout(this);
@@ -20,12 +21,16 @@ CDlgClosingThreads::CDlgClosingThreads(std::vector<CWorkerThread*> threads, QWid
     m_timer->setInterval(1000);
     m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &CDlgClosingThreads::OnTick);
+    m_offerTimer->setSingleShot(true);
+    m_offerTimer->setTimerType(Qt::PreciseTimer);
+    m_offerTimer->setInterval(kOfferAfterMilliseconds);
+    connect(m_offerTimer, &QTimer::timeout, this, &CDlgClosingThreads::OfferCloseAnyway);
 }
 
-void CDlgClosingThreads::WaitFor(const std::vector<CWorkerThread*>& threads, QWidget* parent)
+bool CDlgClosingThreads::WaitFor(const std::vector<CWorkerThread*>& threads, QWidget* parent)
 {
     CDlgClosingThreads dialog(threads, parent);
-    dialog.exec();
+    return dialog.exec() != LeftRunning;
 }
 
 std::function<void(const std::vector<CWorkerThread*>&)> CDlgClosingThreads::Waiter(QWidget* parent)
@@ -61,13 +66,39 @@ void CDlgClosingThreads::keyPressEvent(QKeyEvent* event)
 void CDlgClosingThreads::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    m_timer->start();
+    if (!m_timer->isActive()) {
+        m_timer->start();
+        m_offerTimer->start();
+    }
+}
+
+void CDlgClosingThreads::OfferCloseAnyway()
+{
+    if (m_closeAnyway || !AnyRunning()) {
+        return;
+    }
+    m_closeAnyway = new QPushButton(QStringLiteral("Close anyway"), this);
+    m_closeAnyway->setToolTip(
+        QStringLiteral("Stop waiting for the connections that do not answer; they are "
+                       "left behind and end with the program"));
+    // Enter must not press it: only a deliberate click or Space leaves threads behind.
+    m_closeAnyway->setAutoDefault(false);
+    m_closeAnyway->setDefault(false);
+    layout()->addWidget(m_closeAnyway);
+    layout()->setAlignment(m_closeAnyway, Qt::AlignHCenter);
+    connect(m_closeAnyway, &QPushButton::clicked, this, [this] {
+        m_timer->stop();
+        done(LeftRunning);
+    });
+    m_closeAnyway->show();
+    adjustSize();
 }
 
 void CDlgClosingThreads::OnTick()
 {
     if (!AnyRunning()) {
         m_timer->stop();
+        m_offerTimer->stop();
         done(QDialog::Accepted);
     }
 }

@@ -3,10 +3,15 @@
 #include "CThreadODBC.h"
 #include "OdbcTestConfig.h"
 #include "RunHarness.h"
+#include "TimeBounds.h"
 
+#include <QScopeGuard>
 #include <QSettings>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <system_error>
 
 namespace {
 
@@ -356,4 +361,92 @@ TEST_F(Run, EntriesOnOneDataSourceKeepGroupsAndSessionsOfTheirOwn)
     EXPECT_EQ(ResultLines(document).at(0), title);
     EXPECT_EQ(ResultLines(document).filter(u"no such table: alices"_qs).size(), 1)
         << ResultLines(document).join(u'\n').toStdString();
+}
+
+namespace {
+
+// Every third thread start finds the system out of threads.
+std::atomic<int> s_starts{0};
+
+void EveryThirdStartFails()
+{
+    if (++s_starts % 3 == 0) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+}
+
+// Each connection's rows, under its title, in the order the groups arrived.
+QMap<QString, QStringList> Groups(const CTessellaDoc& document, int& titles)
+{
+    QMap<QString, QStringList> groups;
+    QString current;
+    titles = 0;
+    const CResultStore& results = document.Results();
+    for (qsizetype row = 0; row < results.Count(); ++row) {
+        const CBufferElem& element = results.At(row);
+        if (element.m_kind == ElemConnection) {
+            current = element.m_text;
+            ++titles;
+            continue;
+        }
+        groups[current] << QString::number(element.m_kind) + u'|' + element.m_text;
+    }
+    return groups;
+}
+
+} // namespace
+
+TEST(RunOfManyEntries, EveryEntryRunsOrSaysWhyNot)
+{
+    // Every tenth entry is a database; the others name no data source, which the
+    // driver manager answers at once with an error of its own.
+    constexpr int kEntries = 1000;
+    SqliteDataSource database;
+    QMap<QString, QMap<QString, QString>> sources;
+    CTessellaDoc document;
+    document.SetSettingsOverride(CRunSettings());
+    for (int i = 0; i < kEntries; ++i) {
+        const QString name = QStringLiteral("Entry%1").arg(i, 4, 10, QLatin1Char('0'));
+        if (i % 10 == 0) {
+            sources.insert(
+                name, {{u"Driver"_qs, u"SQLite3"_qs}, {u"Database"_qs, database.DatabasePath()}});
+        }
+        document.m_connections.append(Entry(name));
+    }
+    OdbcTestConfig::Instance().SetDataSources(sources);
+    const auto removeSources =
+        qScopeGuard([&sources] { OdbcTestConfig::Instance().RemoveDataSources(sources.keys()); });
+    RecordingResultsWindow window{document};
+
+    s_starts = 0;
+    CWorkerThread::SetStartProbe(&EveryThirdStartFails);
+    const auto noProbe = qScopeGuard([] { CWorkerThread::SetStartProbe(nullptr); });
+    ASSERT_TRUE(RunToEnd(document, u"SELECT 1 AS one"_qs, int(TimeBound(240000))));
+
+    const QStringList ran{u"4|one"_qs, u"3|1"_qs, u"1|End(No data found)"_qs};
+    const QStringList refused{
+        u"2|Can't start a thread for this connection: Resource temporarily unavailable"_qs};
+    int titles = 0;
+    const QMap<QString, QStringList> groups = Groups(document, titles);
+    EXPECT_EQ(titles, kEntries) << "one title row per entry";
+    int refusedCount = 0;
+    int ranCount = 0;
+    for (const auto& thread : document.QueryThreads()) {
+        const QString& name = thread->Entry().m_dataSource;
+        const QStringList rows = groups.value(name);
+        if (rows == refused) {
+            ++refusedCount;
+            EXPECT_TRUE(thread->Failed()) << name.toStdString();
+        } else if (sources.contains(name)) {
+            ++ranCount;
+            EXPECT_EQ(rows, ran) << name.toStdString();
+            EXPECT_FALSE(thread->Failed()) << name.toStdString();
+        } else {
+            EXPECT_TRUE(rows.size() == 1 && rows.first().startsWith(u"2|IM002"_qs))
+                << name.toStdString() << ": " << rows.join(u'\n').toStdString();
+        }
+    }
+    // The first start is the preparation's; the query threads' are the 2nd to 1001st.
+    EXPECT_EQ(refusedCount, kEntries / 3);
+    EXPECT_GT(ranCount, 0);
 }

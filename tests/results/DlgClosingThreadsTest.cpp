@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -115,6 +116,51 @@ private slots:
         QVERIFY(!thread.IsRunning());
         // The thread ended after 300 ms; the window still stays until its first tick.
         QVERIFY2(elapsed >= 990 && elapsed < 1900, qPrintable(QString::number(elapsed)));
+    }
+
+    void offersCloseAnywayAfterFiveSecondsAndOnlyAClickTakesIt()
+    {
+        HeldThread thread;
+        QElapsedTimer opened;
+        bool absentBefore = false;
+        qint64 offeredAt = -1;
+        bool keysIgnored = false;
+        QTimer look;
+        look.setInterval(50);
+        connect(&look, &QTimer::timeout, this, [&] {
+            auto* window = qobject_cast<CDlgClosingThreads*>(QApplication::activeModalWidget());
+            if (!window) {
+                return;
+            }
+            QPushButton* button = window->CloseAnywayButton();
+            if (opened.elapsed() < 4800) {
+                absentBefore = !button && window->findChildren<QAbstractButton*>().isEmpty();
+                return;
+            }
+            if (!button || !button->isVisible()) {
+                return;
+            }
+            look.stop();
+            offeredAt = opened.elapsed();
+            QCOMPARE(button->text(), QStringLiteral("Close anyway"));
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            QTest::keyClick(button, Qt::Key_Enter);
+            QTest::keyClick(window, Qt::Key_Escape);
+            keysIgnored = window->isVisible();
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        // Ends the wait however the window behaves.
+        QTimer::singleShot(9000, this, [&thread] { thread.Release(); });
+        opened.start();
+        look.start();
+        const bool ended = CDlgClosingThreads::WaitFor({&thread}, nullptr);
+        QVERIFY(absentBefore);
+        QVERIFY2(offeredAt >= 4900 && offeredAt < 6500, qPrintable(QString::number(offeredAt)));
+        QVERIFY(keysIgnored);
+        QVERIFY(!ended);
+        QVERIFY2(opened.elapsed() < 7000, qPrintable(QString::number(opened.elapsed())));
+        QVERIFY(thread.IsRunning());
     }
 
     void waiterShowsTheWindowOverItsParent()

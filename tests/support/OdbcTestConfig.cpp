@@ -77,6 +77,20 @@ void OdbcTestConfig::RemoveDataSource(const QString& name)
     WriteDataSources();
 }
 
+void OdbcTestConfig::SetDataSources(const QMap<QString, QMap<QString, QString>>& sources)
+{
+    m_dataSources.insert(sources);
+    WriteDataSources();
+}
+
+void OdbcTestConfig::RemoveDataSources(const QStringList& names)
+{
+    for (const QString& name : names) {
+        m_dataSources.remove(name);
+    }
+    WriteDataSources();
+}
+
 void OdbcTestConfig::WriteDataSources() const
 {
     QString text;

@@ -4,6 +4,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A private ODBC configuration in a temporary folder, reached through both
@@ -23,6 +24,9 @@ public:
     // Adds or replaces a data source; `attributes` are written as "Key = value".
     void SetDataSource(const QString& name, const QMap<QString, QString>& attributes);
     void RemoveDataSource(const QString& name);
+    // Many at once, written out once.
+    void SetDataSources(const QMap<QString, QMap<QString, QString>>& sources);
+    void RemoveDataSources(const QStringList& names);
 
     // Absolute path of a driver library of this machine, e.g. "libsqlite3odbc.so".
     static QString DriverPath(const QString& library);

@@ -1,7 +1,9 @@
 // The document window driving runs: Run and Stop enabling, the SQL a run takes from the editor,
 // the progress bar, the keys of the window.
 
+#include "CAbandonedThreads.h"
 #include "CChildFrame.h"
+#include "CDlgClosingThreads.h"
 #include "CLeftView.h"
 #include "CProgressDlg.h"
 #include "CQueryDocument.h"
@@ -19,10 +21,13 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 class ChildFrameTest : public QObject
 {
@@ -45,7 +50,9 @@ private slots:
 
     void cleanup()
     {
-        Doc().StopRun(1);
+        if (m_frame) {
+            Doc().StopRun(1);
+        }
         m_frame.reset();
         m_source.reset();
         m_app.reset();
@@ -122,6 +129,63 @@ private slots:
         // The window checks once a second; the hung connect gives up at its time-out.
         QVERIFY2(clock.elapsed() < TimeBound((kHungTimeOutSeconds + 2) * 1000),
                  qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void closeAnywayLeavesAConnectThatNeverEndsBehind()
+    {
+        // Time-out 0: the connect waits for the silent server's answer for ever.
+        std::optional<SilentServer> silent(std::in_place);
+        QVERIFY(silent->Port() != 0);
+        const QString stuck = QStringLiteral("StuckServer");
+        OdbcTestConfig::Instance().SetDataSource(
+            stuck, {{QStringLiteral("Driver"), QStringLiteral("PostgreSQL Unicode")},
+                    {QStringLiteral("Servername"), QStringLiteral("127.0.0.1")},
+                    {QStringLiteral("Port"), QString::number(silent->Port())},
+                    {QStringLiteral("Database"), QStringLiteral("nothing")},
+                    {QStringLiteral("SSLmode"), QStringLiteral("disable")}});
+        const auto removeStuck =
+            qScopeGuard([&stuck] { OdbcTestConfig::Instance().RemoveDataSource(stuck); });
+        CConnectionData entry = Entry(stuck);
+        entry.m_timeOut = 0;
+        Doc().m_connections.append(entry);
+        m_frame->Document().UpdateAllViews(nullptr);
+        const std::size_t leftBefore = CAbandonedThreads::StillRunning();
+
+        m_frame->Editor()->setText(QStringLiteral("SELECT 1"));
+        m_frame->OnRun();
+        QTest::qWait(500);
+        QVERIFY(!Doc().IsIdle());
+        m_frame->Document().SetModifiedFlag(false);
+
+        QElapsedTimer clock;
+        qint64 offeredAt = -1;
+        QTimer look;
+        look.setInterval(50);
+        connect(&look, &QTimer::timeout, this, [&] {
+            auto* window = qobject_cast<CDlgClosingThreads*>(QApplication::activeModalWidget());
+            if (window && window->CloseAnywayButton() && window->CloseAnywayButton()->isVisible()) {
+                look.stop();
+                offeredAt = clock.elapsed();
+                QTest::mouseClick(window->CloseAnywayButton(), Qt::LeftButton);
+            }
+        });
+        // A window that never offers the way out must not hold the test for ever:
+        // without its server the connect fails and the thread ends.
+        QTimer::singleShot(15000, this, [&silent] { silent.reset(); });
+        clock.start();
+        look.start();
+        QVERIFY(m_frame->close());
+        m_frame.reset();
+        const qint64 closedAt = clock.elapsed();
+        QVERIFY2(offeredAt >= 4900, qPrintable(QString::number(offeredAt)));
+        QVERIFY2(closedAt < TimeBound(6000), qPrintable(QString::number(closedAt)));
+        QCOMPARE(CAbandonedThreads::StillRunning(), leftBefore + 1);
+
+        // The connect returns into a thread whose document and windows are gone.
+        silent.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(CAbandonedThreads::StillRunning(), leftBefore,
+                                  int(TimeBound(10000)));
+        QTest::qWait(200);
     }
 
     void altRRunsWhereverTheFocusIs()
