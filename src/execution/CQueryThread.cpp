@@ -4,6 +4,8 @@
 #include "CThreadODBC.h"
 #include "ValueText.h"
 
+#include <new>
+
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -17,7 +19,8 @@ constexpr int kCharsPerColumn = 20;
 
 CQueryThread::CQueryThread(const CConnectionData& entry, const QStringList* batches,
                            CTessellaDoc* document, bool ignoreInfo)
-    : m_ignoreInfo(ignoreInfo), m_entry(entry), m_batchList(batches), m_document(document)
+    : m_ignoreInfo(ignoreInfo), m_entry(entry), m_batchList(batches), m_document(document),
+      m_budget(&document->ResultBudget())
 {
     m_connection = m_document->GetSharedConnection(m_entry.m_dataSource);
     if (m_connection) {
@@ -55,6 +58,7 @@ void CQueryThread::OnStopRequested()
 int CQueryThread::Work()
 {
     m_flushAt = 10;
+    m_cutShort = false;
     std::unique_ptr<CThreadODBC> own;
     CThreadODBC* connection = m_connection;
     if (!connection) {
@@ -76,7 +80,14 @@ int CQueryThread::Work()
         connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
                                 odbc::DriverFillsWideElements(driver));
         connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
-        RunBatches(*connection);
+        try {
+            RunBatches(*connection);
+        } catch (const std::bad_alloc&) {
+            // A row's text, a column's buffer: whatever failed, the program goes on and the
+            // run stops fetching as at the limit.
+            m_budget->NoteOutOfMemory();
+            m_cutShort = true;
+        }
     }
     {
         std::lock_guard guard(m_activeLock);
@@ -95,8 +106,46 @@ int CQueryThread::Work()
             DropKeptConnection();
         }
     }
-    Flush();
+    PostLastBatch();
     return 0;
+}
+
+void CQueryThread::PostLastBatch()
+{
+    try {
+        AddStopMessage();
+        Flush();
+        return;
+    } catch (const std::bad_alloc&) {
+        m_budget->NoteOutOfMemory();
+        m_cutShort = true;
+    }
+    // The rows still pending make room for the one line that says why they are missing.
+    m_pending.reset();
+    try {
+        AddStopMessage();
+        Flush();
+    } catch (const std::bad_alloc&) {
+        m_pending.reset();
+    }
+}
+
+void CQueryThread::AddStopMessage()
+{
+    if (!m_cutShort || StopRequested()) {
+        return;
+    }
+    m_cutShort = false; // one line a run, however often the caller tries
+    BuildElement(m_budget->StopMessage(), ElemError);
+}
+
+bool CQueryThread::WithinBudget()
+{
+    if (m_budget->IsOpen()) {
+        return true;
+    }
+    m_cutShort = true;
+    return false;
 }
 
 void CQueryThread::RunBatches(CThreadODBC& connection)
@@ -215,6 +264,20 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
 
 void CQueryThread::AddElement(const QString& text, int kind)
 {
+    if (!m_budget->Charge(text.size())) {
+        m_cutShort = true;
+        return;
+    }
+    try {
+        BuildElement(text, kind);
+    } catch (const std::bad_alloc&) {
+        m_budget->NoteOutOfMemory();
+        m_cutShort = true;
+    }
+}
+
+void CQueryThread::BuildElement(const QString& text, int kind)
+{
     if (!m_pending) {
         m_pending = std::make_unique<CPostElemArray>(m_entry.m_dataSource, m_flushAt);
     }
@@ -229,7 +292,10 @@ void CQueryThread::AddElement(const QString& text, int kind)
 void CQueryThread::Flush()
 {
     if (m_pending) {
-        if (KeepRunning()) {
+        // What came before a closed budget is still shown; only a stop drops it.
+        if (!StopRequested()) {
+            // Room first: once posted, the batch must be in m_posted whatever happens.
+            m_posted.reserve(m_posted.size() + 1);
             // Kept even when there is no window to take it: freed with the thread.
             m_document->PostBatch(m_pending.get());
             m_posted.push_back(std::move(m_pending));

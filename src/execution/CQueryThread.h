@@ -12,13 +12,16 @@
 #include <mutex>
 #include <vector>
 
+class CResultBudget;
 class CTessellaDoc;
 class CThreadODBC;
 
 // Runs every batch of a run on one connection entry: connects (or reuses the
 // document's kept connection), executes the batches in order, reads every
 // result set and hands everything it produces to the user-interface thread as
-// result elements, posted in batches of 10 and then 100.
+// result elements, posted in batches of 10 and then 100. Every element is charged to the run's
+// result budget; once that is closed (its limit reached, or memory ran out anywhere in the run)
+// the thread stops fetching, adds one error line that says why and ends as after its last batch.
 class CQueryThread : public CWorkerThread, public CThreadOdbcOwner
 {
 public:
@@ -29,12 +32,17 @@ public:
     // Waits for the thread, then frees every batch it still holds.
     ~CQueryThread() override;
 
-    int KeepRunning() override { return CWorkerThread::KeepRunning(); }
-    int KeepRunningAfter(int milliseconds) override { return KeepRunningWithin(milliseconds); }
+    // 0 also once the run's result budget is closed.
+    int KeepRunning() override { return CWorkerThread::KeepRunning() && WithinBudget(); }
+    int KeepRunningAfter(int milliseconds) override
+    {
+        return KeepRunningWithin(milliseconds) && WithinBudget();
+    }
     bool IgnoreInfo() const override { return m_ignoreInfo; }
     void AddElement(const QString& text, int kind) override;
 
-    // Posts the pending batch (dropped after a stop request) and frees handled ones.
+    // Posts the pending batch (dropped after a stop request) and frees handled ones. A failed
+    // allocation throws std::bad_alloc before the batch is posted; it stays pending.
     void Flush();
     // Deletes posted batches that the user-interface thread has taken (all: every one).
     void FreeHandled(bool all);
@@ -60,6 +68,12 @@ private:
     void RunBatch(CThreadODBC& connection, const QString& batch);
     void ReadResultSet(CThreadODBC& connection, int columns);
     void NoteFailure(const CThreadODBC& connection);
+    // False, noting that the thread was cut short, once the budget is closed.
+    bool WithinBudget();
+    void BuildElement(const QString& text, int kind);
+    // The thread's last batch, with the line that tells why it was cut short, if it was.
+    void PostLastBatch();
+    void AddStopMessage();
 
     int m_flushAt = 10;
     CThreadODBC* m_connection = nullptr;
@@ -67,6 +81,8 @@ private:
     CConnectionData m_entry;
     const QStringList* m_batchList;
     CTessellaDoc* m_document;
+    CResultBudget* m_budget;
+    bool m_cutShort = false; // the closed budget ended this run's work
     std::unique_ptr<CPostElemArray> m_pending;
     std::vector<std::unique_ptr<CPostElemArray>> m_posted;
     QString m_rowText;

@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <new>
 #include <thread>
 
 namespace {
@@ -156,7 +157,9 @@ void CTessellaDoc::PrepareRun()
     m_retiredResults.reset();
     m_claimedThisRun.clear();
     if (!m_prepareThread.StopRequested() && SplitIntoBatches(m_sqlText)) {
-        const bool ignoreInfo = Settings().ignoreInfo;
+        const CRunSettings settings = Settings();
+        const bool ignoreInfo = settings.ignoreInfo;
+        m_resultBudget.Reset(settings.resultMemoryLimitMB);
         for (const CConnectionData& entry : m_connections) {
             if (m_prepareThread.StopRequested()) {
                 break;
@@ -344,7 +347,15 @@ bool CTessellaDoc::PostBatch(CPostElemArray* batch)
 
 CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
 {
-    const CResultStore::IntakeResult result = m_results.Intake(batch);
+    CResultStore::IntakeResult result{m_results.Count(), 0};
+    try {
+        result = m_results.Intake(batch);
+    } catch (const std::bad_alloc&) {
+        // The store is as it was (a new group at most has its title row); the batch's rows
+        // are lost, which frees their memory for the threads' last lines.
+        m_resultBudget.NoteOutOfMemory();
+        batch.RemoveAllElements();
+    }
     batch.m_handled.store(1, std::memory_order_release);
     return result;
 }

@@ -4,6 +4,7 @@
 #include "CConnectionDataArray.h"
 #include "CPrepareThread.h"
 #include "CQueryThreadArray.h"
+#include "CResultBudget.h"
 #include "CResultStore.h"
 #include "CRunSettings.h"
 
@@ -99,8 +100,12 @@ public:
     // --- results ------------------------------------------------------------------
     // Query threads: posts a batch to the results window; false when there is none.
     bool PostBatch(CPostElemArray* batch);
-    // Results window: takes a posted batch's elements and marks it handled.
+    // Results window: takes a posted batch's elements and marks it handled. When memory runs
+    // out meanwhile, the batch's elements are dropped and the run stops fetching (never throws).
     CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
+    // The results' memory of the run under way, shared by its query threads.
+    CResultBudget& ResultBudget() { return m_resultBudget; }
+    const CResultBudget& ResultBudget() const { return m_resultBudget; }
     const CResultStore& Results() const { return m_results; }
     // Display data of the result list: a row's kind (its icon), field count and cell text.
     int DisplayKind(qsizetype row) const { return m_results.At(row).m_kind; }
@@ -130,6 +135,7 @@ private:
     void DeleteKeptConnection(const QString& dsn);
 
     CResultStore m_results;
+    CResultBudget m_resultBudget; // reset by each run's preparation, before its threads exist
     // The last run's results, taken off the list at Run and deleted by the
     // preparation thread, so the user interface never waits for that.
     std::unique_ptr<CResultStore> m_retiredResults;
