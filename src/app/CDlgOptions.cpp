@@ -6,17 +6,26 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
 
 CDlgOptions::CDlgOptions(QWidget* parent)
     : QDialog(parent), m_separatorEdit(new QLineEdit(this)),
       m_useSeparatorBox(new QCheckBox(tr("Use batch separator"), this)),
       m_ignoreInfoBox(new QCheckBox(tr("Ignore info messages"), this)),
-      m_reconnectBox(new QCheckBox(tr("Reconnect every run"), this))
+      m_reconnectBox(new QCheckBox(tr("Reconnect every run"), this)),
+      m_memoryLimitBox(new QSpinBox(this))
 {
+    m_memoryLimitBox->setRange(0, std::numeric_limits<int>::max());
+    m_memoryLimitBox->setSpecialValueText(tr("No limit"));
+    m_memoryLimitBox->setToolTip(tr("0 for no limit"));
     setWindowTitle(tr("Options"));
     auto* fields = new QFormLayout;
     fields->addRow(tr("Batch separator:"), m_separatorEdit);
+    fields->addRow(tr("Result memory limit (MB):"), m_memoryLimitBox);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDlgOptions::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -40,6 +49,7 @@ void CDlgOptions::LoadSettings()
     m_useSeparator = settings.useSeparator ? 1 : 0;
     m_ignoreInfo = settings.ignoreInfo ? 1 : 0;
     m_reconnect = settings.reconnect ? 1 : 0;
+    m_resultMemoryLimitMB = settings.resultMemoryLimitMB;
     UpdateData(false);
 }
 
@@ -50,11 +60,15 @@ void CDlgOptions::UpdateData(bool save)
         m_useSeparator = m_useSeparatorBox->isChecked() ? 1 : 0;
         m_ignoreInfo = m_ignoreInfoBox->isChecked() ? 1 : 0;
         m_reconnect = m_reconnectBox->isChecked() ? 1 : 0;
+        m_resultMemoryLimitMB = m_memoryLimitBox->value();
     } else {
         m_separatorEdit->setText(m_separator);
         m_useSeparatorBox->setChecked(m_useSeparator != 0);
         m_ignoreInfoBox->setChecked(m_ignoreInfo != 0);
         m_reconnectBox->setChecked(m_reconnect != 0);
+        // A stored value beyond the box's range shows as its largest.
+        m_memoryLimitBox->setValue(
+            int(std::clamp<qint64>(m_resultMemoryLimitMB, 0, m_memoryLimitBox->maximum())));
     }
     m_separatorEdit->setEnabled(m_useSeparator != 0);
 }
@@ -72,6 +86,7 @@ void CDlgOptions::accept()
     settings.useSeparator = m_useSeparator != 0;
     settings.ignoreInfo = m_ignoreInfo != 0;
     settings.reconnect = m_reconnect != 0;
+    settings.resultMemoryLimitMB = m_resultMemoryLimitMB;
     // Save keeps the stored separator when this one is empty or one blank.
     settings.Save();
     QDialog::accept();

@@ -4,8 +4,9 @@
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 
-// "Options": the four run settings. OK stores them (the separator only when it is neither empty
+// "Options": the run settings. OK stores them (the separator only when it is neither empty
 // nor one blank); Cancel stores nothing. A run under way keeps the settings it started with.
 class CDlgOptions : public QDialog
 {
@@ -21,11 +22,13 @@ public:
     QCheckBox* UseSeparatorBox() const { return m_useSeparatorBox; }
     QCheckBox* IgnoreInfoBox() const { return m_ignoreInfoBox; }
     QCheckBox* ReconnectBox() const { return m_reconnectBox; }
+    QSpinBox* MemoryLimitBox() const { return m_memoryLimitBox; }
 
     QString m_separator;
     int m_ignoreInfo = 0;
     int m_reconnect = 0;
     int m_useSeparator = 1;
+    qint64 m_resultMemoryLimitMB = 0;
 
 public slots:
     void accept() override;
@@ -39,4 +42,5 @@ private:
     QCheckBox* m_useSeparatorBox;
     QCheckBox* m_ignoreInfoBox;
     QCheckBox* m_reconnectBox;
+    QSpinBox* m_memoryLimitBox;
 };

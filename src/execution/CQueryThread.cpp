@@ -6,6 +6,8 @@
 #include "CThreadODBC.h"
 #include "ValueText.h"
 
+#include <new>
+
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -21,7 +23,8 @@ CQueryThread::CQueryThread(const CConnectionData& entry, std::shared_ptr<const Q
                            CTessellaDoc* document, bool ignoreInfo)
     : m_ignoreInfo(ignoreInfo), m_entry(entry), m_groupTitle(entry.m_dataSource),
       m_batchList(std::move(batches)), m_link(document->Link()),
-      m_lowPriority(document->LowPriorityThreads())
+      m_lowPriority(document->LowPriorityThreads()),
+      m_budget(document->SharedResultBudget())
 {
     m_connection = document->GetSharedConnection(m_entry.m_dataSource, m_entry.m_login);
     m_kept = m_connection;
@@ -66,6 +69,7 @@ int CQueryThread::Work()
         Flush();
         return 0;
     }
+    m_cutShort = false;
     std::unique_ptr<CThreadODBC> own;
     CThreadODBC* connection = m_connection;
     if (!connection) {
@@ -88,7 +92,14 @@ int CQueryThread::Work()
                                 odbc::DriverFillsWideElements(driver));
         connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
         m_blankSemicolonComments = odbc::DriverEndsStatementsInComments(driver);
-        RunBatches(*connection);
+        try {
+            RunBatches(*connection);
+        } catch (const std::bad_alloc&) {
+            // A row's text, a column's buffer: whatever failed, the program goes on and the
+            // run stops fetching as at the limit.
+            m_budget->NoteOutOfMemory();
+            m_cutShort = true;
+        }
     }
     {
         std::lock_guard guard(m_activeLock);
@@ -107,8 +118,46 @@ int CQueryThread::Work()
             DropKeptConnection();
         }
     }
-    Flush();
+    PostLastBatch();
     return 0;
+}
+
+void CQueryThread::PostLastBatch()
+{
+    try {
+        AddStopMessage();
+        Flush();
+        return;
+    } catch (const std::bad_alloc&) {
+        m_budget->NoteOutOfMemory();
+        m_cutShort = true;
+    }
+    // The rows still pending make room for the one line that says why they are missing.
+    m_pending.reset();
+    try {
+        AddStopMessage();
+        Flush();
+    } catch (const std::bad_alloc&) {
+        m_pending.reset();
+    }
+}
+
+void CQueryThread::AddStopMessage()
+{
+    if (!m_cutShort || StopRequested()) {
+        return;
+    }
+    m_cutShort = false; // one line a run, however often the caller tries
+    BuildElement(m_budget->StopMessage(), ElemError);
+}
+
+bool CQueryThread::WithinBudget()
+{
+    if (m_budget->IsOpen()) {
+        return true;
+    }
+    m_cutShort = true;
+    return false;
 }
 
 void CQueryThread::RunBatches(CThreadODBC& connection)
@@ -249,6 +298,20 @@ void CQueryThread::ReportStartFailure()
 
 void CQueryThread::AddElement(const QString& text, int kind)
 {
+    if (!m_budget->Charge(text.size())) {
+        m_cutShort = true;
+        return;
+    }
+    try {
+        BuildElement(text, kind);
+    } catch (const std::bad_alloc&) {
+        m_budget->NoteOutOfMemory();
+        m_cutShort = true;
+    }
+}
+
+void CQueryThread::BuildElement(const QString& text, int kind)
+{
     if (!m_pending) {
         m_pending = std::make_unique<CPostElemArray>(m_groupTitle, m_flushAt);
     }
@@ -263,7 +326,10 @@ void CQueryThread::AddElement(const QString& text, int kind)
 void CQueryThread::Flush()
 {
     if (m_pending) {
-        if (KeepRunning()) {
+        // What came before a closed budget is still shown; only a stop drops it.
+        if (!StopRequested()) {
+            // Room first: once posted, the batch must be in m_posted whatever happens.
+            m_posted.reserve(m_posted.size() + 1);
             // Kept even when there is no window to take it: freed with the thread.
             m_link->PostBatch(m_pending.get());
             m_posted.push_back(std::move(m_pending));

@@ -13,6 +13,7 @@
 #include <vector>
 
 class CDocumentLink;
+class CResultBudget;
 class CTessellaDoc;
 class CThreadODBC;
 
@@ -25,6 +26,10 @@ class CThreadODBC;
 // batches, the link to its document), so that a document may close and leave
 // behind a thread stuck in a driver call; only the kept connection is the
 // document's, and the document gives that up along with the thread.
+//
+// Every element is charged to the run's result budget; once that is closed (its limit reached,
+// or memory ran out anywhere in the run) the thread stops fetching, adds one error line that says
+// why and ends as after its last batch.
 class CQueryThread : public CWorkerThread, public CThreadOdbcOwner
 {
 public:
@@ -35,12 +40,17 @@ public:
     // Waits for the thread, then frees every batch it still holds.
     ~CQueryThread() override;
 
-    int KeepRunning() override { return CWorkerThread::KeepRunning(); }
-    int KeepRunningAfter(int milliseconds) override { return KeepRunningWithin(milliseconds); }
+    // 0 also once the run's result budget is closed.
+    int KeepRunning() override { return CWorkerThread::KeepRunning() && WithinBudget(); }
+    int KeepRunningAfter(int milliseconds) override
+    {
+        return KeepRunningWithin(milliseconds) && WithinBudget();
+    }
     bool IgnoreInfo() const override { return m_ignoreInfo; }
     void AddElement(const QString& text, int kind) override;
 
-    // Posts the pending batch (dropped after a stop request) and frees handled ones.
+    // Posts the pending batch (dropped after a stop request) and frees handled ones. A failed
+    // allocation throws std::bad_alloc before the batch is posted; it stays pending.
     void Flush();
     // Deletes posted batches that the user-interface thread has taken (all: every one).
     void FreeHandled(bool all);
@@ -80,6 +90,12 @@ private:
     void RunBatch(CThreadODBC& connection, const QString& batch);
     void ReadResultSet(CThreadODBC& connection, int columns);
     void NoteFailure(const CThreadODBC& connection);
+    // False, noting that the thread was cut short, once the budget is closed.
+    bool WithinBudget();
+    void BuildElement(const QString& text, int kind);
+    // The thread's last batch, with the line that tells why it was cut short, if it was.
+    void PostLastBatch();
+    void AddStopMessage();
 
     int m_flushAt = 10;
     CThreadODBC* m_connection = nullptr;
@@ -90,6 +106,8 @@ private:
     std::shared_ptr<CDocumentLink> m_link;
     const CThreadODBC* m_kept;
     bool m_lowPriority;
+    std::shared_ptr<CResultBudget> m_budget;
+    bool m_cutShort = false; // the closed budget ended this run's work
     std::unique_ptr<CPostElemArray> m_pending;
     std::vector<std::unique_ptr<CPostElemArray>> m_posted;
     QString m_rowText;

@@ -56,8 +56,14 @@ qsizetype CResultStore::OpenGroup(const QString& connection)
     const qsizetype groupIndex = qsizetype(m_groups.size());
     Group& group = m_groups.emplace_back();
     group.start = m_count;
-    group.rows.emplace_back(ElemConnection, connection);
-    m_groupIndex.insert(connection, groupIndex);
+    // A group without its title row, or without its index entry, would misnumber every row.
+    try {
+        group.rows.emplace_back(ElemConnection, connection);
+        m_groupIndex.insert(connection, groupIndex);
+    } catch (...) {
+        m_groups.pop_back();
+        throw;
+    }
     ++m_count;
     return groupIndex;
 }

@@ -34,7 +34,8 @@ public:
 
     // Moves every element of `batch`, in order, to the end of the group of its m_connectionName
     // (exact comparison), opening a new group when there is none. The batch is left empty; its
-    // m_handled is the caller's to set.
+    // m_handled is the caller's to set. When an allocation fails, std::bad_alloc leaves the
+    // store as it was, but for a new group's title row, and the batch's elements are gone.
     IntakeResult Intake(CPostElemArray& batch);
 
     qsizetype Count() const { return m_count; }

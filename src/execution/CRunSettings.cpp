@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <unistd.h>
+
 CRunSettings CRunSettings::Load()
 {
     QSettings store(QStringLiteral("MarrowindTeam"), QStringLiteral("Tessella"));
@@ -11,6 +13,11 @@ CRunSettings CRunSettings::Load()
     settings.useSeparator = store.value(QStringLiteral("USESEP"), 1).toInt() != 0;
     settings.ignoreInfo = store.value(QStringLiteral("IgnoreInfo"), 0).toInt() != 0;
     settings.reconnect = store.value(QStringLiteral("Reconnect"), 0).toInt() != 0;
+    bool number = false;
+    const qint64 limit =
+        store.value(QStringLiteral("ResultMemoryLimitMB"), DefaultResultMemoryLimitMB())
+            .toLongLong(&number);
+    settings.resultMemoryLimitMB = number && limit >= 0 ? limit : DefaultResultMemoryLimitMB();
     return settings;
 }
 
@@ -24,4 +31,15 @@ void CRunSettings::Save() const
     store.setValue(QStringLiteral("USESEP"), useSeparator ? 1 : 0);
     store.setValue(QStringLiteral("IgnoreInfo"), ignoreInfo ? 1 : 0);
     store.setValue(QStringLiteral("Reconnect"), reconnect ? 1 : 0);
+    store.setValue(QStringLiteral("ResultMemoryLimitMB"), resultMemoryLimitMB);
+}
+
+qint64 CRunSettings::DefaultResultMemoryLimitMB()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) {
+        return 0; // unknown: no limit rather than a made-up one
+    }
+    return qint64(pages) * pageSize / 4 / (1024 * 1024);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
-// The four run settings of the per-user store, group "Settings". They are read
+// The run settings of the per-user store, group "Settings". They are read
 // where they are used, so a change applies from the next run on.
 struct CRunSettings
 {
@@ -10,11 +11,18 @@ struct CRunSettings
     bool useSeparator = true;                // "USESEP"
     bool ignoreInfo = false;                 // "IgnoreInfo"
     bool reconnect = false;                  // "Reconnect"
+    // "ResultMemoryLimitMB": what a run's results may hold; 0 for no limit. Settings that are
+    // not loaded (the command-line runner's own) have none; a store without the value gives
+    // DefaultResultMemoryLimitMB().
+    qint64 resultMemoryLimitMB = 0;
 
     // The stored values, defaults where a value is absent.
     static CRunSettings Load();
-    // Writes the three flags, and the separator when it is neither empty nor one blank.
+    // Writes the three flags and the limit, and the separator when it is neither empty nor one
+    // blank.
     void Save() const;
+    // A quarter of the machine's physical memory.
+    static qint64 DefaultResultMemoryLimitMB();
     // The separator the splitting uses: empty when "Use batch separator" is off.
     QString EffectiveSeparator() const { return useSeparator ? separator : QString(); }
 };

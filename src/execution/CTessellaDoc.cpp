@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <new>
 #include <thread>
 
 namespace {
@@ -76,6 +77,9 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     TakeLatePosts();
     m_retiredResults = std::make_unique<CResultStore>(std::move(m_results));
     m_results = CResultStore();
+    // Here, not in the preparation: the intake reads it on this thread.
+    m_resultBudget = std::make_shared<CResultBudget>();
+    m_resultBudget->Reset(Settings().resultMemoryLimitMB);
     m_lastScrollCount = 0;
     m_sqlText.clear();
     m_sqlText = source.TakeRunText();
@@ -461,7 +465,15 @@ bool CTessellaDoc::PostBatch(CPostElemArray* batch)
 
 CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
 {
-    const CResultStore::IntakeResult result = m_results.Intake(batch);
+    CResultStore::IntakeResult result{m_results.Count(), 0};
+    try {
+        result = m_results.Intake(batch);
+    } catch (const std::bad_alloc&) {
+        // The store is as it was (a new group at most has its title row); the batch's rows
+        // are lost, which frees their memory for the threads' last lines.
+        m_resultBudget->NoteOutOfMemory();
+        batch.RemoveAllElements();
+    }
     batch.m_handled.store(1, std::memory_order_release);
     return result;
 }

@@ -4,6 +4,7 @@
 #include "CConnectionDataArray.h"
 #include "CPrepareThread.h"
 #include "CQueryThreadArray.h"
+#include "CResultBudget.h"
 #include "CResultStore.h"
 #include "CRunSettings.h"
 
@@ -115,12 +116,18 @@ public:
     bool PostBatch(CPostElemArray* batch);
     // What the query threads of a run report through; shared with them.
     std::shared_ptr<CDocumentLink> Link() const { return m_link; }
-    // Results window: takes a posted batch's elements and marks it handled.
+    // Results window: takes a posted batch's elements and marks it handled. When memory runs
+    // out meanwhile, the batch's elements are dropped and the run stops fetching (never throws).
     CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
     // A results window that keeps no result list (the command-line runner writes rows as they
     // come): takes a posted batch's elements for itself and marks the batch handled, after which
     // the batch may be gone.
     CElemArray::Elements TakeBatch(CPostElemArray& batch);
+    // The results' memory of the run under way, shared by its query threads (a thread left
+    // behind by a closed document keeps its own).
+    CResultBudget& ResultBudget() { return *m_resultBudget; }
+    const CResultBudget& ResultBudget() const { return *m_resultBudget; }
+    std::shared_ptr<CResultBudget> SharedResultBudget() const { return m_resultBudget; }
     const CResultStore& Results() const { return m_results; }
     // Display data of the result list: a row's kind (its icon), field count and cell text.
     int DisplayKind(qsizetype row) const { return m_results.At(row).m_kind; }
@@ -157,6 +164,8 @@ private:
     void DeleteKeptConnection(const QString& dsn);
 
     CResultStore m_results;
+    // A new one for each run, made by its preparation before its threads exist.
+    std::shared_ptr<CResultBudget> m_resultBudget = std::make_shared<CResultBudget>();
     // The last run's results, taken off the list at Run and deleted by the
     // preparation thread, so the user interface never waits for that.
     std::unique_ptr<CResultStore> m_retiredResults;

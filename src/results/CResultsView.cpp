@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <new>
+
 namespace {
 
 constexpr int kStatusMilliseconds = 500;
@@ -96,7 +98,13 @@ bool CResultsView::event(QEvent* event)
     }
     CRegisteredEvents::Received(event);
     CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
-    m_model->BatchTaken(m_document.IntakeBatch(batch));
+    const CResultStore::IntakeResult intake = m_document.IntakeBatch(batch);
+    try {
+        m_model->BatchTaken(intake);
+    } catch (const std::bad_alloc&) {
+        // Nothing may leave the event loop; the list catches up with the next batch.
+        m_document.ResultBudget().NoteOutOfMemory();
+    }
     return true;
 }
 

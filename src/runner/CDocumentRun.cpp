@@ -117,6 +117,8 @@ void CDocumentRun::ApplySettings(CTessellaDoc& document) const
     }
     settings.ignoreInfo = settings.ignoreInfo || m_commandLine.ignoreInfo;
     settings.reconnect = settings.reconnect || m_commandLine.reconnect;
+    // The workbench's limit is for what a window holds; the runner's is its own.
+    settings.resultMemoryLimitMB = m_commandLine.resultMemoryLimitMB;
     document.SetSettingsOverride(settings);
 }
 

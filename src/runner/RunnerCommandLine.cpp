@@ -45,6 +45,16 @@ bool CRunnerCommandLine::ParseTimeOut(const QString& text, int& seconds)
     return true;
 }
 
+bool CRunnerCommandLine::ParseMemoryLimit(const QString& text)
+{
+    bool number = false;
+    resultMemoryLimitMB = text.toLongLong(&number);
+    if (!number || resultMemoryLimitMB < 0) {
+        return Fail(QStringLiteral("--result-memory-limit needs a number of megabytes."));
+    }
+    return true;
+}
+
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
 {
     QStringList positional;
@@ -80,6 +90,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             ignoreInfo = true;
         } else if (arg == u"--reconnect") {
             reconnect = true;
+        } else if (arg == u"--result-memory-limit") {
+            ok = TakeValue(arguments, i, value) && ParseMemoryLimit(value);
         } else if (arg == u"--progress") {
             progress = true;
         } else if (arg == u"--timing") {
@@ -101,11 +113,12 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     if (m_command == Command::None && !positional.isEmpty()) {
         m_command = Command::Run;
     }
-    const bool runOptions =
-        !separator.isNull() || noSeparator || ignoreInfo || reconnect || progress || timing;
+    const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
+                            progress || timing || resultMemoryLimitMB != 0;
     if (runOptions && m_command != Command::Run && m_command != Command::Help) {
         return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
-                                   "--progress and --timing go with a document to run."));
+                                   "--result-memory-limit, --progress and --timing go with a "
+                                   "document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;

@@ -60,12 +60,16 @@ public:
     bool reconnect = false;
     bool progress = false; // --progress: progress lines also when stderr is no terminal
     bool timing = false;   // --timing: when the last batch was taken and the output written
+    // --result-memory-limit MB: what the run's results may hold; none unless given, since the
+    // runner writes its results out.
+    qint64 resultMemoryLimitMB = 0;
 
 private:
     bool Fail(const QString& message);
     bool SetCommand(Command command);
     bool TakeValue(const QStringList& arguments, qsizetype& index, QString& value);
     bool ParseTimeOut(const QString& text, int& seconds);
+    bool ParseMemoryLimit(const QString& text);
     bool Finish(const QStringList& positional);
 
     Command m_command = Command::None;

@@ -1,4 +1,4 @@
-// The options dialog and the rules by which it stores the four run settings.
+// The options dialog and the rules by which it stores the run settings.
 
 #include "AppTestSupport.h"
 #include "CDlgOptions.h"
@@ -6,7 +6,12 @@
 #include "GuiTestRegistry.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QTest>
 
 class OptionsDialogTest : public QObject
@@ -63,7 +68,7 @@ private slots:
         CDlgOptions dialog;
         dialog.LoadSettings();
         dialog.show();
-        QTest::mouseClick(dialog.UseSeparatorBox(), Qt::LeftButton);
+        ClickTheBox(dialog.UseSeparatorBox());
         QVERIFY(!dialog.UseSeparatorBox()->isChecked());
         QVERIFY(!dialog.SeparatorEdit()->isEnabled());
         QCOMPARE(dialog.m_useSeparator, 0);
@@ -71,7 +76,7 @@ private slots:
         dialog.accept();
         QCOMPARE(StoredValue("SEPARATOR").toString(), QStringLiteral("GO"));
         QCOMPARE(StoredValue("USESEP").toInt(), 0);
-        QTest::mouseClick(dialog.UseSeparatorBox(), Qt::LeftButton);
+        ClickTheBox(dialog.UseSeparatorBox());
         QVERIFY(dialog.SeparatorEdit()->isEnabled());
     }
 
@@ -106,6 +111,37 @@ private slots:
         QVERIFY(read.reconnect);
     }
 
+    void resultMemoryLimitDefaultsToAQuarterOfPhysicalMemoryAndIsStored()
+    {
+        CDlgOptions dialog;
+        dialog.LoadSettings();
+        auto* form = dialog.findChild<QFormLayout*>();
+        QVERIFY(form);
+        auto* label = qobject_cast<QLabel*>(form->labelForField(dialog.MemoryLimitBox()));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Result memory limit (MB):"));
+        const qint64 quarter = MemTotalKiB() / 4 / 1024;
+        QVERIFY(quarter > 0);
+        QCOMPARE(dialog.MemoryLimitBox()->value(), int(quarter));
+
+        dialog.MemoryLimitBox()->setValue(0);
+        QCOMPARE(dialog.MemoryLimitBox()->text(), QStringLiteral("No limit"));
+        dialog.accept();
+        QCOMPARE(StoredValue("ResultMemoryLimitMB").toLongLong(), 0);
+        QCOMPARE(CRunSettings::Load().resultMemoryLimitMB, 0);
+
+        CDlgOptions again;
+        again.LoadSettings();
+        QCOMPARE(again.MemoryLimitBox()->value(), 0);
+        again.MemoryLimitBox()->selectAll();
+        QTest::keyClicks(again.MemoryLimitBox(), QStringLiteral("512"));
+        again.accept();
+        QCOMPARE(StoredValue("ResultMemoryLimitMB").toLongLong(), 512);
+        CDlgOptions third;
+        third.LoadSettings();
+        QCOMPARE(third.MemoryLimitBox()->value(), 512);
+    }
+
     void cancelStoresNothing()
     {
         CDlgOptions dialog;
@@ -118,6 +154,24 @@ private slots:
     }
 
 private:
+    // On its square, as people click: the box spans the dialog's width, and its middle may lie
+    // past the end of its text, where a click does nothing.
+    static void ClickTheBox(QCheckBox* box)
+    {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+
+    static qint64 MemTotalKiB()
+    {
+        QFile meminfo(QStringLiteral("/proc/meminfo"));
+        if (!meminfo.open(QIODevice::ReadOnly)) {
+            return 0;
+        }
+        const auto match = QRegularExpression(QStringLiteral("MemTotal:\\s+(\\d+) kB"))
+                               .match(QString::fromLatin1(meminfo.readAll()));
+        return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+    }
+
     static QVariant StoredValue(const char* name)
     {
         QSettings store(QStringLiteral("MarrowindTeam"), QStringLiteral("Tessella"));

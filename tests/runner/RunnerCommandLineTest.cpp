@@ -78,6 +78,14 @@ TEST(RunnerCommandLine, RunOptionsBelongToTheirDataSource)
     EXPECT_TRUE(Parsed({u"--timing"_qs, u"doc.tsl"_qs}).timing);
     EXPECT_FALSE(Parsed({u"doc.tsl"_qs}).timing);
     EXPECT_TRUE(Refusal({u"--timing"_qs, u"--connect"_qs, u"D"_qs}).contains(u"--timing"_qs));
+
+    EXPECT_EQ(Parsed({u"doc.tsl"_qs}).resultMemoryLimitMB, 0) << "the runner holds no limit";
+    EXPECT_EQ(Parsed({u"--result-memory-limit"_qs, u"64"_qs, u"doc.tsl"_qs}).resultMemoryLimitMB,
+              64);
+    EXPECT_FALSE(Refusal({u"--result-memory-limit"_qs, u"-1"_qs, u"doc.tsl"_qs}).isEmpty());
+    EXPECT_FALSE(Refusal({u"--result-memory-limit"_qs, u"lots"_qs, u"doc.tsl"_qs}).isEmpty());
+    EXPECT_FALSE(
+        Refusal({u"--result-memory-limit"_qs, u"8"_qs, u"--connect"_qs, u"D"_qs}).isEmpty());
 }
 
 TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)
