@@ -1,10 +1,7 @@
 #pragma once
 
-<<<<<<< HEAD
-#include "CSqlTextForm.h"
-=======
 #include "CDocumentFile.h"
->>>>>>> recovery
+#include "CSqlTextForm.h"
 #include "CTessellaDoc.h"
 
 #include <QObject>
