@@ -34,6 +34,11 @@ CQueryThread::~CQueryThread()
 
 void CQueryThread::OnThreadStart()
 {
+    LowerPriorityOfThisThread();
+}
+
+void CQueryThread::LowerPriorityOfThisThread() const
+{
     if (!m_document->LowPriorityThreads()) {
         return;
     }
@@ -67,17 +72,25 @@ int CQueryThread::Work()
         std::lock_guard guard(m_activeLock);
         m_active = connection;
     }
-    if (Connect(*connection)) {
-        // A stop from here on cancels what the driver runs (checked first thing
-        // in the loop below, so one that came earlier is not lost).
-        connection->ResetCancel();
-        connection->SetAsyncMode(false);
-        const QString driver = connection->GetDriverName();
-        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
-                                odbc::DriverFillsWideElements(driver));
-        connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
-        RunBatches(*connection);
-    }
+    // A kept connection serves one run's thread after another; every driver
+    // call goes to the one thread that the connection keeps for them.
+    connection->RunOnConnectionThread([this, connection, kept = !own] {
+        LowerPriorityOfThisThread();
+        if (Connect(*connection)) {
+            // A stop from here on cancels what the driver runs (checked first
+            // thing in the loop below, so one that came earlier is not lost).
+            connection->ResetCancel();
+            connection->SetAsyncMode(false);
+            const QString driver = connection->GetDriverName();
+            connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
+                                    odbc::DriverFillsWideElements(driver));
+            connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
+            RunBatches(*connection);
+        }
+        if (kept) {
+            connection->Close();
+        }
+    });
     {
         std::lock_guard guard(m_activeLock);
         m_active = nullptr;
@@ -89,7 +102,6 @@ int CQueryThread::Work()
             m_document->SetConnectedState(m_entry.m_dataSource, 1);
         }
     } else {
-        connection->Close();
         connection->SetOwnerThread(nullptr);
         if (connection->LinkLost()) {
             DropKeptConnection();

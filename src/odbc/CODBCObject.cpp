@@ -60,21 +60,25 @@ QString StripPrefixes(const QString& message)
     return message.mid(start);
 }
 
-// The "Driver" entry of a data source in the user's or the system's ODBC.INI.
 QString DriverEntry(const QString& dataSource)
+{
+    return CODBCObject::DataSourceEntry(dataSource, u"Driver"_qs);
+}
+
+} // namespace
+
+QString CODBCObject::DataSourceEntry(const QString& dataSource, const QString& key)
 {
     // The installer functions keep process-wide state (the configuration
     // mode, static path buffers) and are not safe from two threads at once.
     static std::mutex installerLock;
     std::lock_guard guard(installerLock);
     SQLSetConfigMode(ODBC_BOTH_DSN);
-    odbc::WideBuffer driver(260);
-    SQLGetPrivateProfileStringW(In(dataSource), In(u"Driver"_qs), In(u""_qs), driver.data(),
-                                driver.chars(), In(u"ODBC.INI"_qs));
-    return driver.text();
+    odbc::WideBuffer value(260);
+    SQLGetPrivateProfileStringW(In(dataSource), In(key), In(u""_qs), value.data(), value.chars(),
+                                In(u"ODBC.INI"_qs));
+    return value.text();
 }
-
-} // namespace
 
 void CODBCObject::SetErrorDisplay(ErrorDisplay display)
 {
@@ -90,6 +94,12 @@ CODBCObject::~CODBCObject()
 {
     // Virtual calls resolve to this class here, which is what we want: a
     // subclass is already gone.
+    ReleaseConnection();
+    COdbcEnvironment::ReleaseUser();
+}
+
+void CODBCObject::ReleaseConnection()
+{
     if (!CODBCObject::Disconnect() && m_hdbc != SQL_NULL_HDBC) {
         // The driver refused to disconnect (an open transaction, a dead link):
         // roll back and try once more rather than leak the handle.
@@ -98,7 +108,6 @@ CODBCObject::~CODBCObject()
         SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
         SetHdbc(SQL_NULL_HDBC);
     }
-    COdbcEnvironment::ReleaseUser();
 }
 
 void CODBCObject::SetHdbc(SQLHDBC hdbc)
