@@ -1,6 +1,8 @@
 #include "COdbcCallThread.h"
 
-COdbcCallThread::COdbcCallThread() : m_thread([this] { Serve(); }) {}
+COdbcCallThread::COdbcCallThread() : m_thread([this] { Serve(); })
+{
+}
 
 COdbcCallThread::~COdbcCallThread()
 {
