@@ -1,7 +1,7 @@
 #include "CQueryThread.h"
 
-#include "CSqlScanner.h"
 #include "CDocumentLink.h"
+#include "CSqlScanner.h"
 #include "CTessellaDoc.h"
 #include "CThreadODBC.h"
 #include "ValueText.h"
@@ -23,8 +23,7 @@ CQueryThread::CQueryThread(const CConnectionData& entry, std::shared_ptr<const Q
                            CTessellaDoc* document, bool ignoreInfo)
     : m_ignoreInfo(ignoreInfo), m_entry(entry), m_groupTitle(entry.m_dataSource),
       m_batchList(std::move(batches)), m_link(document->Link()),
-      m_lowPriority(document->LowPriorityThreads()),
-      m_budget(document->SharedResultBudget())
+      m_lowPriority(document->LowPriorityThreads()), m_budget(document->SharedResultBudget())
 {
     m_connection = document->GetSharedConnection(m_entry.m_dataSource, m_entry.m_login);
     m_kept = m_connection;
@@ -41,6 +40,11 @@ CQueryThread::~CQueryThread()
 }
 
 void CQueryThread::OnThreadStart()
+{
+    LowerPriorityOfThisThread();
+}
+
+void CQueryThread::LowerPriorityOfThisThread() const
 {
     if (!m_lowPriority) {
         return;
@@ -82,25 +86,33 @@ int CQueryThread::Work()
         std::lock_guard guard(m_activeLock);
         m_active = connection;
     }
-    if (Connect(*connection)) {
-        // A stop from here on cancels what the driver runs (checked first thing
-        // in the loop below, so one that came earlier is not lost).
-        connection->ResetCancel();
-        connection->SetAsyncMode(false);
-        const QString driver = connection->GetDriverName();
-        connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
-                                odbc::DriverFillsWideElements(driver));
-        connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
-        m_blankSemicolonComments = odbc::DriverEndsStatementsInComments(driver);
-        try {
-            RunBatches(*connection);
-        } catch (const std::bad_alloc&) {
-            // A row's text, a column's buffer: whatever failed, the program goes on and the
-            // run stops fetching as at the limit.
-            m_budget->NoteOutOfMemory();
-            m_cutShort = true;
+    // A kept connection serves one run's thread after another; every driver
+    // call goes to the one thread that the connection keeps for them.
+    connection->RunOnConnectionThread([this, connection, kept = !own] {
+        LowerPriorityOfThisThread();
+        if (Connect(*connection)) {
+            // A stop from here on cancels what the driver runs (checked first
+            // thing in the loop below, so one that came earlier is not lost).
+            connection->ResetCancel();
+            connection->SetAsyncMode(false);
+            const QString driver = connection->GetDriverName();
+            connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
+                                    odbc::DriverFillsWideElements(driver));
+            connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
+            m_blankSemicolonComments = odbc::DriverEndsStatementsInComments(driver);
+            try {
+                RunBatches(*connection);
+            } catch (const std::bad_alloc&) {
+                // A row's text, a column's buffer: whatever failed, the program goes on and
+                // the run stops fetching as at the limit.
+                m_budget->NoteOutOfMemory();
+                m_cutShort = true;
+            }
         }
-    }
+        if (kept) {
+            connection->Close();
+        }
+    });
     {
         std::lock_guard guard(m_activeLock);
         m_active = nullptr;
@@ -112,7 +124,6 @@ int CQueryThread::Work()
             m_link->SetConnectedState(m_entry.m_dataSource, 1);
         }
     } else {
-        connection->Close();
         connection->SetOwnerThread(nullptr);
         if (connection->LinkLost()) {
             DropKeptConnection();

@@ -84,6 +84,7 @@ protected:
     void OnStopRequested() override;
 
 private:
+    void LowerPriorityOfThisThread() const;
     bool Connect(CThreadODBC& connection);
     void RunBatches(CThreadODBC& connection);
     void DropKeptConnection();

@@ -95,6 +95,11 @@ QString DriverLibrary(const QString& dataSource)
 
 } // namespace
 
+QString CODBCObject::DataSourceEntry(const QString& dataSource, const QString& key)
+{
+    return ProfileString(dataSource, key, u"ODBC.INI"_qs);
+}
+
 void CODBCObject::SetErrorDisplay(ErrorDisplay display)
 {
     s_errorDisplay = display;
@@ -109,6 +114,12 @@ CODBCObject::~CODBCObject()
 {
     // Virtual calls resolve to this class here, which is what we want: a
     // subclass is already gone.
+    ReleaseConnection();
+    COdbcEnvironment::ReleaseUser();
+}
+
+void CODBCObject::ReleaseConnection()
+{
     if (!CODBCObject::Disconnect() && m_hdbc != SQL_NULL_HDBC) {
         // The driver refused to disconnect (an open transaction, a dead link):
         // roll back and try once more rather than leak the handle.
@@ -117,7 +128,6 @@ CODBCObject::~CODBCObject()
         SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
         SetHdbc(SQL_NULL_HDBC);
     }
-    COdbcEnvironment::ReleaseUser();
 }
 
 void CODBCObject::SetHdbc(SQLHDBC hdbc)

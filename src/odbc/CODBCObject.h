@@ -274,7 +274,14 @@ public:
     virtual SQLRETURN SqlFreeConnect();
     virtual SQLRETURN SqlFreeEnv();
 
+    // An entry of a data source in the user's or the system's ODBC.INI; empty
+    // when it has none.
+    static QString DataSourceEntry(const QString& dataSource, const QString& key);
+
 protected:
+    // Disconnects and frees the connection handle, also when the driver
+    // refuses the disconnect; what destruction does.
+    void ReleaseConnection();
     // Gives the statement the query time-out; a step of PrepareStatement.
     virtual void ApplyQueryTimeout();
     // The connect steps shared by the three connect operations.

@@ -25,16 +25,70 @@ CThreadODBC::CThreadODBC(CThreadOdbcOwner* owner) : m_ownerThread(owner)
     }
 }
 
+namespace {
+
+// Bit 26 of MariaDB's OPTION: one SQLExecDirect may carry several statements.
+constexpr qulonglong kMultiStatementsOption = 1ULL << 26;
+
+bool IsMariaDbDriver(const QString& driver)
+{
+    return driver.contains(u"mariadb", Qt::CaseInsensitive) ||
+           driver.contains(u"maodbc", Qt::CaseInsensitive);
+}
+
+} // namespace
+
 CThreadODBC::~CThreadODBC()
 {
-    FreeInterruptStatement();
+    // The base class would disconnect on this thread; the connection's own
+    // thread may hold the driver's lock for good, so it has to.
+    OnConnectionThread([this] {
+        FreeInterruptStatement();
+        ReleaseConnection();
+    });
+    m_callThread.reset();
+}
+
+void CThreadODBC::RunOnConnectionThread(const std::function<void()>& calls)
+{
+    if (!m_callThread) {
+        m_callThread = std::make_unique<COdbcCallThread>();
+    }
+    m_callThread->Run(calls);
+}
+
+void CThreadODBC::OnConnectionThread(const std::function<void()>& calls)
+{
+    if (m_callThread) {
+        m_callThread->Run(calls);
+    } else {
+        calls();
+    }
 }
 
 bool CThreadODBC::Disconnect()
 {
+    bool disconnected = false;
+    OnConnectionThread([this, &disconnected] { disconnected = DisconnectHere(); });
+    return disconnected;
+}
+
+bool CThreadODBC::DisconnectHere()
+{
     FreeInterruptStatement();
     m_linkLost = false;
     return CODBCObject::Disconnect();
+}
+
+bool CThreadODBC::AfterConnect(const QString& dataSource)
+{
+    m_linkLost = false;
+    bool numeric = false;
+    const qulonglong options =
+        DataSourceEntry(dataSource, u"OPTION"_qs).trimmed().toULongLong(&numeric, 0);
+    m_countEndsBatch = IsMariaDbDriver(DataSourceEntry(dataSource, u"Driver"_qs)) &&
+                       !(numeric && (options & kMultiStatementsOption));
+    return true;
 }
 
 void CThreadODBC::FreeInterruptStatement()
@@ -61,6 +115,9 @@ bool CThreadODBC::DescribeColumn(int number, ColumnInfo& column)
 
 bool CThreadODBC::MoreResults()
 {
+    if (m_countEndsBatch && GetColumnCount() < 1) {
+        return false;
+    }
     SQLRETURN rc = SqlMoreResults();
     while (rc == SQL_STILL_EXECUTING && m_ownerThread) {
         if (!m_ownerThread->KeepRunningAfter(kPollMilliseconds)) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "CODBCObject.h"
+#include "COdbcCallThread.h"
 
+#include <functional>
+#include <memory>
 #include <mutex>
 
 class CThreadOdbcOwner;
@@ -22,16 +25,18 @@ public:
 
     bool SetAsyncMode(bool) override { return true; }
     // A fresh link: what a failed connect before it reported no longer holds.
-    bool AfterConnect(const QString&) override
-    {
-        m_linkLost = false;
-        return true;
-    }
+    bool AfterConnect(const QString& dataSource) override;
     bool DescribeColumn(int number, ColumnInfo& column) override;
     bool MoreResults() override;
     bool Close() override;
     bool CheckReturn(SQLRETURN rc, bool report = true) override;
+    // On the connection's own thread once it has one.
     bool Disconnect() override;
+
+    // Runs `calls` on the one thread that makes the connection's driver calls
+    // from the first use on, whichever thread asks; returns when they are
+    // done. A connection used by one thread after another goes through here.
+    void RunOnConnectionThread(const std::function<void()>& calls);
 
     // Executes one batch. A stop request while the driver reports the call as
     // still executing cancels the statement; the answer is then false.
@@ -69,6 +74,9 @@ private:
     void PostErrors();
     void NoteLinkFailure();
     void FreeInterruptStatement();
+    bool DisconnectHere();
+    // On the connection's thread when it has one, else on this one.
+    void OnConnectionThread(const std::function<void()>& calls);
 
     // Marks the statement as executing for the life of one driver call, or
     // refuses the call when a cancel came before it could start.
@@ -95,6 +103,12 @@ private:
     // cancels this spare statement instead, which no one else uses.
     SQLHSTMT m_interruptHstmt = SQL_NULL_HSTMT;
     bool m_linkLost = false;
+    // MariaDB's driver without the data source's multi-statement option: the
+    // server answers one statement, so a row count is the batch's last result.
+    // Asked for more there, the driver takes the semicolons of a trigger body
+    // for statements of its own and crashes looking for the next one.
+    bool m_countEndsBatch = false;
 
     CThreadOdbcOwner* m_ownerThread;
+    std::unique_ptr<COdbcCallThread> m_callThread; // made by the first RunOnConnectionThread
 };
