@@ -1,19 +1,22 @@
-// Builds connection strings from arbitrary data source names, users and passwords and reads them
-// back with a reader of its own, written the way a driver reads "KEY=value;..." (a value in
-// braces ends at a single "}" and must be followed by ";" or the end; any other value ends at
-// the next ";" and has its surrounding blanks trimmed). Whatever the user typed must come back
-// as exactly the three attributes DSN, UID and PWD with exactly the typed values; the program's
-// own reader, odbc::ConnectValue, must agree.
+// Builds connection strings from arbitrary data source names, users and passwords for each kind of
+// driver (one that reads braces in every value, one only in the password, one in none) and reads
+// them back with a reader of its own, written the way such a driver reads "KEY=value;..." (a value
+// in braces, where the driver reads braces for that key, ends at a single "}" and must be followed
+// by ";" or the end; any other value ends at the next ";" and has its surrounding blanks trimmed).
+// Whatever the user typed must come back as exactly the three attributes DSN, UID and PWD with
+// exactly the typed values, and the program's own reader, odbc::ConnectValue, must agree. Where no
+// string is given, some value must really be one that the driver would misread.
 //
 // Input: the byte lengths of the data source name and of the user, one byte each, then the three
 // values in UTF-8, the password taking what is left.
 
-#include "CODBCObject.h"
 #include "ConnectString.h"
+#include "DriverBraces.h"
 
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <cstdio>
@@ -32,9 +35,9 @@ void Fail(const char* what, const QString& connectString)
 
 // One value from `pos`; nullopt when a braced value is not closed or not followed by the end of
 // the attribute.
-std::optional<QString> ReadValue(const QString& text, qsizetype& pos)
+std::optional<QString> ReadValue(const QString& text, qsizetype& pos, bool braces)
 {
-    if (pos < text.size() && text[pos] == u'{') {
+    if (braces && pos < text.size() && text[pos] == u'{') {
         QString value;
         for (++pos; pos < text.size(); ++pos) {
             if (text[pos] != u'}') {
@@ -61,7 +64,8 @@ std::optional<QString> ReadValue(const QString& text, qsizetype& pos)
     return value;
 }
 
-std::optional<Attributes> Parse(const QString& text)
+// `braced`: the keys whose values the driver reads in braces.
+std::optional<Attributes> Parse(const QString& text, const QStringList& braced)
 {
     Attributes attributes;
     qsizetype pos = 0;
@@ -72,7 +76,7 @@ std::optional<Attributes> Parse(const QString& text)
         }
         const QString key = text.mid(pos, equals - pos);
         pos = equals + 1;
-        const std::optional<QString> value = ReadValue(text, pos);
+        const std::optional<QString> value = ReadValue(text, pos, braced.contains(key));
         if (!value) {
             return std::nullopt;
         }
@@ -91,6 +95,44 @@ QString Take(const std::uint8_t*& data, std::size_t& size, std::size_t count)
     return value;
 }
 
+struct DriverKind
+{
+    const char* library;
+    QStringList braced;
+};
+
+void CheckDriver(const DriverKind& driver, const Attributes& typed)
+{
+    const std::optional<QString> text =
+        odbc::DriverBraces::ForLibrary(QString::fromLatin1(driver.library))
+            .ConnectString(typed[0].first, typed[0].second, typed[1].second, typed[2].second);
+    if (!text) {
+        // Refused: one of the values, written plainly where the driver reads no braces, would
+        // not come back as typed, or holds a brace or an equals sign, which some drivers read
+        // as marks of their own.
+        for (const auto& [key, value] : typed) {
+            const std::optional<Attributes> alone = Parse(key + u'=' + value, {});
+            const bool marks = value.contains(u'{') || value.contains(u'}') || value.contains(u'=');
+            if (!driver.braced.contains(key) && (marks || alone != Attributes{{key, value}})) {
+                return;
+            }
+        }
+        Fail("a string that could be written safely was refused", typed[1].second);
+    }
+    const std::optional<Attributes> parsed = Parse(*text, driver.braced);
+    if (!parsed) {
+        Fail("a driver cannot read the string", *text);
+    }
+    if (*parsed != typed) {
+        Fail("a driver reads other attributes or values", *text);
+    }
+    for (const auto& [key, value] : typed) {
+        if (odbc::ConnectValue(*text, key) != value) {
+            Fail("ConnectValue reads another value", *text);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -105,25 +147,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString dataSource = Take(data, size, dsnLength);
     const QString user = Take(data, size, userLength);
     const QString password = Take(data, size, size);
-
-    // Without a file data source the builder asks no driver and no configuration.
-    CODBCObject object;
-    const QString text = object.BuildConnectString(dataSource, user, password, false);
-
-    const Attributes expected{{QStringLiteral("DSN"), dataSource},
-                              {QStringLiteral("UID"), user},
-                              {QStringLiteral("PWD"), password}};
-    const std::optional<Attributes> parsed = Parse(text);
-    if (!parsed) {
-        Fail("a driver cannot read the string", text);
-    }
-    if (*parsed != expected) {
-        Fail("a driver reads other attributes or values", text);
-    }
-    for (const auto& [key, value] : expected) {
-        if (odbc::ConnectValue(text, key) != value) {
-            Fail("ConnectValue reads another value", text);
-        }
+    const Attributes typed{{QStringLiteral("DSN"), dataSource},
+                           {QStringLiteral("UID"), user},
+                           {QStringLiteral("PWD"), password}};
+    const DriverKind kinds[] = {
+        {"/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so", {u"DSN"_qs, u"UID"_qs, u"PWD"_qs}},
+        {"/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so", {u"PWD"_qs}},
+        {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", {}},
+        {"libsomeotherodbc.so", {}},
+    };
+    for (const DriverKind& kind : kinds) {
+        CheckDriver(kind, typed);
     }
     return 0;
 }
