@@ -3,7 +3,9 @@
 #include "COdbcEnvironment.h"
 #include "OdbcString.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 using odbc::In;
 
@@ -64,10 +66,28 @@ SQLRETURN CODBCObject::SqlError(SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCH
                      messageMax, messageLength);
 }
 
+namespace {
+
+// The driver manager converts the wide arguments of SQLConnect for an 8-bit driver reading at
+// least a data source name's largest size (33 characters), however short the text: each goes in
+// a zero-padded buffer of at least that size.
+std::vector<SQLWCHAR> PaddedArgument(const QString& text)
+{
+    std::vector<SQLWCHAR> padded(size_t(std::max<qsizetype>(text.size(), SQL_MAX_DSN_LENGTH)) + 1,
+                                 0);
+    std::copy_n(In(text), text.size(), padded.begin());
+    return padded;
+}
+
+} // namespace
+
 SQLRETURN CODBCObject::SqlConnect(const QString& dataSource, const QString& user,
                                   const QString& password)
 {
-    return SQLConnectW(m_hdbc, In(dataSource), SQL_NTS, In(user), SQL_NTS, In(password), SQL_NTS);
+    std::vector<SQLWCHAR> dsn = PaddedArgument(dataSource);
+    std::vector<SQLWCHAR> uid = PaddedArgument(user);
+    std::vector<SQLWCHAR> pwd = PaddedArgument(password);
+    return SQLConnectW(m_hdbc, dsn.data(), SQL_NTS, uid.data(), SQL_NTS, pwd.data(), SQL_NTS);
 }
 
 SQLRETURN CODBCObject::SqlDriverConnect(SQLHWND window, const QString& connectString,
