@@ -4,11 +4,11 @@
 // puts them on the clipboard. Copy() is timed three times; the best is reported, with the time
 // of building the text alone and the size of what was copied.
 
-#include "CListEditCtrl.h"
-#include "CPostElemArray.h"
-#include "CResultListModel.h"
-#include "CTessellaDoc.h"
-#include "LocaleSetup.h"
+#include "execution/CPostElemArray.h"
+#include "execution/CTessellaDoc.h"
+#include "odbc/LocaleSetup.h"
+#include "results/CListEditCtrl.h"
+#include "results/CResultListModel.h"
 
 #include <QApplication>
 #include <QClipboard>

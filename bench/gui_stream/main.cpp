@@ -15,17 +15,17 @@
 // largest interval between two timeouts is the longest the event loop went without a turn.
 
 #include "CBenchOdbcConfig.h"
-#include "CChildFrame.h"
-#include "CConnectionData.h"
-#include "CListEditCtrl.h"
-#include "CQueryDocument.h"
-#include "CRegisteredEvents.h"
-#include "CResultListModel.h"
-#include "CResultsView.h"
-#include "CRunSettings.h"
-#include "CTessellaDoc.h"
-#include "CTessellaView.h"
-#include "LocaleSetup.h"
+#include "document/CConnectionData.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CRunSettings.h"
+#include "execution/CTessellaDoc.h"
+#include "odbc/LocaleSetup.h"
+#include "results/CListEditCtrl.h"
+#include "results/CResultListModel.h"
+#include "results/CResultsView.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -2,8 +2,8 @@
 // post interleaved batches (10 elements first, then 100 each) and a painting list reads a page of
 // rows after every intake. Only the intake and the page reads are timed, not building the batches.
 
-#include "CPostElemArray.h"
-#include "CResultStore.h"
+#include "execution/CPostElemArray.h"
+#include "execution/CResultStore.h"
 
 #include <QString>
 #include <QStringList>

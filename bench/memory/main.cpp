@@ -10,12 +10,12 @@
 
 #include "CBenchDataSet.h"
 #include "CBenchOdbcConfig.h"
-#include "CHeadlessResultsWindow.h"
-#include "CRegisteredEvents.h"
-#include "CSqlTextSource.h"
-#include "CTessellaDoc.h"
 #include "GoalLine.h"
-#include "LocaleSetup.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CSqlTextSource.h"
+#include "execution/CTessellaDoc.h"
+#include "odbc/LocaleSetup.h"
+#include "runner/CHeadlessResultsWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,7 +11,7 @@
 #include "CBenchOdbcConfig.h"
 #include "CChildProcess.h"
 #include "GoalLine.h"
-#include "LocaleSetup.h"
+#include "odbc/LocaleSetup.h"
 
 #include <QCoreApplication>
 #include <QDir>

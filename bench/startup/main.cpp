@@ -11,7 +11,7 @@
 // The median of the repetitions is what the goals are judged on; the best is shown beside it.
 
 #include "CBenchOdbcConfig.h"
-#include "LocaleSetup.h"
+#include "odbc/LocaleSetup.h"
 
 #include <QCoreApplication>
 #include <QDir>

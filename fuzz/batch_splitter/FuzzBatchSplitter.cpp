@@ -8,8 +8,8 @@
 // stop hook that answers yes; 0 never does), then the separator up to the first line feed, then
 // the text. "0GO\nselect 1\nGO\nselect 2" is a script cut at GO that is never stopped.
 
-#include "CBatchSplitter.h"
-#include "CSqlScanner.h"
+#include "execution/CBatchSplitter.h"
+#include "execution/CSqlScanner.h"
 
 #include <QString>
 #include <QStringList>

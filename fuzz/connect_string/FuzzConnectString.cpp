@@ -10,8 +10,8 @@
 // Input: the byte lengths of the data source name and of the user, one byte each, then the three
 // values in UTF-8, the password taking what is left.
 
-#include "ConnectString.h"
-#include "DriverBraces.h"
+#include "odbc/ConnectString.h"
+#include "odbc/DriverBraces.h"
 
 #include <QList>
 #include <QPair>

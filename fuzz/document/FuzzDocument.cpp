@@ -2,8 +2,8 @@
 // opens without complaint must save back unchanged (or crash never): bare SQL byte for byte, a
 // document with its connection list as the writer writes it and its text byte for byte.
 
-#include "CArchive.h"
-#include "CDocumentFile.h"
+#include "document/CArchive.h"
+#include "document/CDocumentFile.h"
 
 #include <QByteArray>
 

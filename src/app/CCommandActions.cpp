@@ -1,6 +1,6 @@
-#include "CCommandActions.h"
+#include "app/CCommandActions.h"
 
-#include "CMessageStrings.h"
+#include "appbase/CMessageStrings.h"
 
 #include <QAction>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandIds.h"
+#include "appbase/CommandIds.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
-#include "CDlgOptions.h"
+#include "app/CDlgOptions.h"
 
-#include "CRunSettings.h"
+#include "execution/CRunSettings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "CDlgRecovery.h"
+#include "app/CDlgRecovery.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CRecoveryStore.h"
+#include "document/CRecoveryStore.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,11 +1,11 @@
-#include "CDocumentManager.h"
+#include "app/CDocumentManager.h"
 
-#include "CChildFrame.h"
-#include "CDocumentFile.h"
-#include "CQueryDocument.h"
-#include "CRecentFileList.h"
-#include "CSuperApp.h"
-#include "CTessellaView.h"
+#include "app/CRecentFileList.h"
+#include "appbase/CSuperApp.h"
+#include "document/CDocumentFile.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QFileInfo>
 #include <QMdiArea>

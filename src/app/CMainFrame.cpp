@@ -1,13 +1,13 @@
-#include "CMainFrame.h"
+#include "app/CMainFrame.h"
 
-#include "CChildFrame.h"
-#include "CCommandActions.h"
-#include "CCommandTarget.h"
-#include "CMainMenus.h"
-#include "CMdiArranger.h"
-#include "CMessageStrings.h"
-#include "CQueryDocument.h"
-#include "CTessellaView.h"
+#include "app/CCommandActions.h"
+#include "app/CMainMenus.h"
+#include "app/CMdiArranger.h"
+#include "appbase/CCommandTarget.h"
+#include "appbase/CMessageStrings.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QApplication>
 #include <QClipboard>

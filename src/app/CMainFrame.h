@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSqlPrinter.h"
-#include "CommandIds.h"
+#include "appbase/CommandIds.h"
+#include "views/CSqlPrinter.h"
 
 #include <QMainWindow>
 #include <QPointer>

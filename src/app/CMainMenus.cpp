@@ -1,7 +1,7 @@
-#include "CMainMenus.h"
+#include "app/CMainMenus.h"
 
-#include "CCommandActions.h"
-#include "CRecentFileList.h"
+#include "app/CCommandActions.h"
+#include "app/CRecentFileList.h"
 
 #include <QMainWindow>
 #include <QMdiArea>

@@ -1,4 +1,4 @@
-#include "CMdiArranger.h"
+#include "app/CMdiArranger.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -1,10 +1,10 @@
-#include "CRecoveryManager.h"
+#include "app/CRecoveryManager.h"
 
-#include "CChildFrame.h"
-#include "CDlgRecovery.h"
-#include "CDocumentManager.h"
-#include "CQueryDocument.h"
-#include "CSuperApp.h"
+#include "app/CDlgRecovery.h"
+#include "app/CDocumentManager.h"
+#include "appbase/CSuperApp.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CRecoveryOwner.h"
+#include "document/CRecoveryOwner.h"
 
 #include <QHash>
 #include <QObject>

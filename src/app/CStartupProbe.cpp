@@ -1,7 +1,7 @@
-#include "CStartupProbe.h"
+#include "app/CStartupProbe.h"
 
-#include "CChildFrame.h"
-#include "CQueryDocument.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
 
 #include <QCoreApplication>
 #include <QEvent>

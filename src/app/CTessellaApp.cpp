@@ -1,14 +1,14 @@
-#include "CTessellaApp.h"
+#include "app/CTessellaApp.h"
 
-#include "CAboutDlg.h"
-#include "CChildFrame.h"
-#include "CDlgOptions.h"
-#include "CDlgRecovery.h"
-#include "CDocumentManager.h"
-#include "CMainFrame.h"
-#include "CMainMenus.h"
-#include "CMessageStrings.h"
-#include "CRecoveryManager.h"
+#include "app/CDlgOptions.h"
+#include "app/CDlgRecovery.h"
+#include "app/CDocumentManager.h"
+#include "app/CMainFrame.h"
+#include "app/CMainMenus.h"
+#include "app/CRecoveryManager.h"
+#include "appbase/CMessageStrings.h"
+#include "views/CAboutDlg.h"
+#include "views/CChildFrame.h"
 
 #include <QApplication>
 #include <QFileDialog>

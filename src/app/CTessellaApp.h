@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CRecentFileList.h"
-#include "CSuperApp.h"
+#include "app/CRecentFileList.h"
+#include "appbase/CSuperApp.h"
 
 #include <QPointer>
 

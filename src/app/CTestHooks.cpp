@@ -1,10 +1,10 @@
-#include "CTestHooks.h"
+#include "app/CTestHooks.h"
 
-#include "CChildFrame.h"
-#include "CDlgRecovery.h"
-#include "CMainFrame.h"
-#include "CTessellaApp.h"
-#include "CTessellaView.h"
+#include "app/CDlgRecovery.h"
+#include "app/CMainFrame.h"
+#include "app/CTessellaApp.h"
+#include "views/CChildFrame.h"
+#include "views/CTessellaView.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

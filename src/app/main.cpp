@@ -1,10 +1,10 @@
 // tessella: the SQL workbench for ODBC data sources.
 
-#include "CMessageStrings.h"
-#include "CStartupProbe.h"
-#include "CTessellaApp.h"
-#include "CTestHooks.h"
-#include "LocaleSetup.h"
+#include "app/CStartupProbe.h"
+#include "app/CTessellaApp.h"
+#include "app/CTestHooks.h"
+#include "appbase/CMessageStrings.h"
+#include "odbc/LocaleSetup.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "CArchive.h"
+#include "document/CArchive.h"
 
-#include "CSqlTextCodec.h"
+#include "document/CSqlTextCodec.h"
 
 #include <QtEndian>
 

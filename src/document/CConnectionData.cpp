@@ -1,6 +1,6 @@
-#include "CConnectionData.h"
+#include "document/CConnectionData.h"
 
-#include "CArchive.h"
+#include "document/CArchive.h"
 
 void CConnectionData::Serialize(CArchive& archive)
 {

@@ -1,6 +1,6 @@
-#include "CConnectionDataArray.h"
+#include "document/CConnectionDataArray.h"
 
-#include "CArchive.h"
+#include "document/CArchive.h"
 
 #include <limits>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CConnectionData.h"
+#include "document/CConnectionData.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
-#include "CDocumentFile.h"
+#include "document/CDocumentFile.h"
 
-#include "CArchive.h"
-#include "CSqlTextCodec.h"
+#include "document/CArchive.h"
+#include "document/CSqlTextCodec.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CConnectionDataArray.h"
-#include "CSqlTextForm.h"
+#include "document/CConnectionDataArray.h"
+#include "document/CSqlTextForm.h"
 
 #include <QString>
 

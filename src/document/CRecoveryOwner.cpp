@@ -1,4 +1,4 @@
-#include "CRecoveryOwner.h"
+#include "document/CRecoveryOwner.h"
 
 #include <QDir>
 #include <QLockFile>

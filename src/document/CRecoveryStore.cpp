@@ -1,4 +1,4 @@
-#include "CRecoveryStore.h"
+#include "document/CRecoveryStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

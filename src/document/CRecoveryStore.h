@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDocumentFile.h"
+#include "document/CDocumentFile.h"
 
 #include <QDateTime>
 #include <QList>

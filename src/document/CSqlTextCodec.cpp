@@ -1,4 +1,4 @@
-#include "CSqlTextCodec.h"
+#include "document/CSqlTextCodec.h"
 
 #include <array>
 

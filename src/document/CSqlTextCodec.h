@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSqlTextForm.h"
+#include "document/CSqlTextForm.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,7 +1,7 @@
-#include "CAbandonedThreads.h"
+#include "execution/CAbandonedThreads.h"
 
-#include "CQueryThread.h"
-#include "CThreadODBC.h"
+#include "execution/CQueryThread.h"
+#include "odbc/CThreadODBC.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CAnnouncedCount.h"
+#include "execution/CAnnouncedCount.h"
 
 bool CAnnouncedCount::Grow(qsizetype rows)
 {

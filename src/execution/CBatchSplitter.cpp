@@ -1,6 +1,6 @@
-#include "CBatchSplitter.h"
+#include "execution/CBatchSplitter.h"
 
-#include "CSqlScanner.h"
+#include "execution/CSqlScanner.h"
 
 namespace {
 

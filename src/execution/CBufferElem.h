@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CThreadOdbcOwner.h"
+#include "odbc/CThreadOdbcOwner.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,7 +1,7 @@
-#include "CDocumentLink.h"
+#include "execution/CDocumentLink.h"
 
-#include "CTessellaDoc.h"
-#include "CThreadODBC.h"
+#include "execution/CTessellaDoc.h"
+#include "odbc/CThreadODBC.h"
 
 void CDocumentLink::Cut()
 {

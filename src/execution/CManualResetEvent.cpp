@@ -1,4 +1,4 @@
-#include "CManualResetEvent.h"
+#include "execution/CManualResetEvent.h"
 
 void CManualResetEvent::Set()
 {

@@ -1,6 +1,6 @@
-#include "CPrepareThread.h"
+#include "execution/CPrepareThread.h"
 
-#include "CTessellaDoc.h"
+#include "execution/CTessellaDoc.h"
 
 int CPrepareThread::Work()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CWorkerThread.h"
+#include "execution/CWorkerThread.h"
 
 class CTessellaDoc;
 

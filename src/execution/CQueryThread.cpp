@@ -1,10 +1,10 @@
-#include "CQueryThread.h"
+#include "execution/CQueryThread.h"
 
-#include "CDocumentLink.h"
-#include "CSqlScanner.h"
-#include "CTessellaDoc.h"
-#include "CThreadODBC.h"
-#include "ValueText.h"
+#include "execution/CDocumentLink.h"
+#include "execution/CSqlScanner.h"
+#include "execution/CTessellaDoc.h"
+#include "odbc/CThreadODBC.h"
+#include "odbc/ValueText.h"
 
 #include <new>
 

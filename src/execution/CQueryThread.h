@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CConnectionData.h"
-#include "CPostElemArray.h"
-#include "CThreadOdbcOwner.h"
-#include "CWorkerThread.h"
+#include "document/CConnectionData.h"
+#include "execution/CPostElemArray.h"
+#include "execution/CWorkerThread.h"
+#include "odbc/CThreadOdbcOwner.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "CQueryThreadArray.h"
+#include "execution/CQueryThreadArray.h"
 
 CQueryThreadArray::~CQueryThreadArray()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CQueryThread.h"
+#include "execution/CQueryThread.h"
 
 #include <memory>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "CRegisteredEvents.h"
+#include "execution/CRegisteredEvents.h"
 
 #include <QCoreApplication>
 #include <QHash>

@@ -1,6 +1,6 @@
-#include "CResultBudget.h"
+#include "execution/CResultBudget.h"
 
-#include "CBufferElem.h"
+#include "execution/CBufferElem.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "CResultStore.h"
+#include "execution/CResultStore.h"
 
-#include "CPostElemArray.h"
+#include "execution/CPostElemArray.h"
 
 #include <algorithm>
 #include <iterator>

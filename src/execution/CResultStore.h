@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CBufferElem.h"
+#include "execution/CBufferElem.h"
 
 #include <QHash>
 #include <QString>

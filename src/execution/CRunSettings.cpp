@@ -1,4 +1,4 @@
-#include "CRunSettings.h"
+#include "execution/CRunSettings.h"
 
 #include <QSettings>
 

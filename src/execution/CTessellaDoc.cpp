@@ -1,11 +1,11 @@
-#include "CTessellaDoc.h"
+#include "execution/CTessellaDoc.h"
 
-#include "CAbandonedThreads.h"
-#include "CBatchSplitter.h"
-#include "CDocumentLink.h"
-#include "CRegisteredEvents.h"
-#include "CSqlTextSource.h"
-#include "CThreadODBC.h"
+#include "execution/CAbandonedThreads.h"
+#include "execution/CBatchSplitter.h"
+#include "execution/CDocumentLink.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CSqlTextSource.h"
+#include "odbc/CThreadODBC.h"
 
 #include <QCoreApplication>
 #include <QSemaphore>

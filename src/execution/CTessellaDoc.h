@@ -1,12 +1,12 @@
 #pragma once
 
-#include "CAnnouncedCount.h"
-#include "CConnectionDataArray.h"
-#include "CPrepareThread.h"
-#include "CQueryThreadArray.h"
-#include "CResultBudget.h"
-#include "CResultStore.h"
-#include "CRunSettings.h"
+#include "document/CConnectionDataArray.h"
+#include "execution/CAnnouncedCount.h"
+#include "execution/CPrepareThread.h"
+#include "execution/CQueryThreadArray.h"
+#include "execution/CResultBudget.h"
+#include "execution/CResultStore.h"
+#include "execution/CRunSettings.h"
 
 #include <QEvent>
 #include <QHash>

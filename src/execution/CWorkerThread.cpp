@@ -1,4 +1,4 @@
-#include "CWorkerThread.h"
+#include "execution/CWorkerThread.h"
 
 #include <cerrno>
 #include <new>

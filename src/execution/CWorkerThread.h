@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CManualResetEvent.h"
+#include "execution/CManualResetEvent.h"
 
 #include <atomic>
 #include <string>

@@ -1,4 +1,4 @@
-#include "CConnectionShare.h"
+#include "odbc/CConnectionShare.h"
 
 void CConnectionShare::AddUser()
 {

@@ -1,11 +1,11 @@
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
-#include "CConnectionShare.h"
-#include "COdbcEnvironment.h"
-#include "ConnectString.h"
-#include "DriverBraces.h"
-#include "OdbcString.h"
-#include "SystemUser.h"
+#include "odbc/CConnectionShare.h"
+#include "odbc/COdbcEnvironment.h"
+#include "odbc/ConnectString.h"
+#include "odbc/DriverBraces.h"
+#include "odbc/OdbcString.h"
+#include "odbc/SystemUser.h"
 
 #include <odbcinst.h>
 

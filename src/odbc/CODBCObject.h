@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSQLObject.h"
-#include "ColumnInfo.h"
+#include "odbc/CSQLObject.h"
+#include "odbc/ColumnInfo.h"
 
 #include <QString>
 

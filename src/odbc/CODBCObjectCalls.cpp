@@ -1,7 +1,7 @@
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
-#include "COdbcEnvironment.h"
-#include "OdbcString.h"
+#include "odbc/COdbcEnvironment.h"
+#include "odbc/OdbcString.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Result columns, fetching and row text of CODBCObject.
 
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
-#include "OdbcString.h"
-#include "ValueText.h"
+#include "odbc/OdbcString.h"
+#include "odbc/ValueText.h"
 
 #include <algorithm>
 

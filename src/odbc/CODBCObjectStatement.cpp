@@ -1,8 +1,8 @@
 // Statement execution, parameters, transactions and version checks of CODBCObject.
 
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
-#include "OdbcString.h"
+#include "odbc/OdbcString.h"
 
 #include <chrono>
 #include <cstdint>

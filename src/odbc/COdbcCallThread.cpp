@@ -1,4 +1,4 @@
-#include "COdbcCallThread.h"
+#include "odbc/COdbcCallThread.h"
 
 COdbcCallThread::COdbcCallThread() : m_thread([this] { Serve(); })
 {

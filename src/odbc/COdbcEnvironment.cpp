@@ -1,4 +1,4 @@
-#include "COdbcEnvironment.h"
+#include "odbc/COdbcEnvironment.h"
 
 #include <sqlext.h>
 

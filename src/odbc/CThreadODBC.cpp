@@ -1,8 +1,8 @@
-#include "CThreadODBC.h"
+#include "odbc/CThreadODBC.h"
 
-#include "COdbcEnvironment.h"
-#include "CThreadOdbcOwner.h"
-#include "LinkFailure.h"
+#include "odbc/COdbcEnvironment.h"
+#include "odbc/CThreadOdbcOwner.h"
+#include "odbc/LinkFailure.h"
 
 #include <chrono>
 #include <cstdint>

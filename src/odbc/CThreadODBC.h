@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CODBCObject.h"
-#include "COdbcCallThread.h"
+#include "odbc/CODBCObject.h"
+#include "odbc/COdbcCallThread.h"
 
 #include <functional>
 #include <memory>

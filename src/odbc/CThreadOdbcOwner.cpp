@@ -1,6 +1,6 @@
-#include "CThreadOdbcOwner.h"
+#include "odbc/CThreadOdbcOwner.h"
 
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
 #include <QStringList>
 

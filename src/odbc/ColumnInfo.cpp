@@ -1,6 +1,6 @@
-#include "ColumnInfo.h"
+#include "odbc/ColumnInfo.h"
 
-#include "OdbcString.h"
+#include "odbc/OdbcString.h"
 
 int ValueTypeOfSqlType(SQLSMALLINT sqlType)
 {

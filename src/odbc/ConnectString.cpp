@@ -1,4 +1,4 @@
-#include "ConnectString.h"
+#include "odbc/ConnectString.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
-#include "DriverBraces.h"
+#include "odbc/DriverBraces.h"
 
-#include "ConnectString.h"
+#include "odbc/ConnectString.h"
 
 #include <QFileInfo>
 

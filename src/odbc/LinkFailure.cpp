@@ -1,6 +1,6 @@
-#include "LinkFailure.h"
+#include "odbc/LinkFailure.h"
 
-#include "OdbcString.h"
+#include "odbc/OdbcString.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>

@@ -1,4 +1,4 @@
-#include "LocaleSetup.h"
+#include "odbc/LocaleSetup.h"
 
 #include <clocale>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "SystemUser.h"
+#include "odbc/SystemUser.h"
 
 #include <pwd.h>
 #include <unistd.h>

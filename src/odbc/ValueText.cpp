@@ -1,4 +1,4 @@
-#include "ValueText.h"
+#include "odbc/ValueText.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "CConnectionPage.h"
+#include "results/CConnectionPage.h"
 
-#include "CConnectionData.h"
-#include "CDataSourceCombo.h"
-#include "CTessellaDoc.h"
+#include "document/CConnectionData.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CDataSourceCombo.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "COdbcAdministrator.h"
+#include "results/COdbcAdministrator.h"
 
 #include <QStringView>
 #include <QWidget>

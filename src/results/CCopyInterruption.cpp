@@ -1,6 +1,6 @@
-#include "CCopyInterruption.h"
+#include "results/CCopyInterruption.h"
 
-#include "CRegisteredEvents.h"
+#include "execution/CRegisteredEvents.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "CDataSourceCombo.h"
+#include "results/CDataSourceCombo.h"
 
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
-#include "CWaitCursor.h"
+#include "appbase/CWaitCursor.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
-#include "CDlgClosingThreads.h"
+#include "results/CDlgClosingThreads.h"
 
-#include "CWorkerThread.h"
+#include "execution/CWorkerThread.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "CKindIcons.h"
+#include "results/CKindIcons.h"
 
-#include "CThreadOdbcOwner.h"
+#include "odbc/CThreadOdbcOwner.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,4 +1,4 @@
-#include "CLVEdit.h"
+#include "results/CLVEdit.h"
 
 #include <QKeyEvent>
 

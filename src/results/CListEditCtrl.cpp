@@ -1,9 +1,9 @@
-#include "CListEditCtrl.h"
+#include "results/CListEditCtrl.h"
 
-#include "CCopyInterruption.h"
-#include "CLVEdit.h"
-#include "CResultListModel.h"
-#include "CWaitCursor.h"
+#include "appbase/CWaitCursor.h"
+#include "results/CCopyInterruption.h"
+#include "results/CLVEdit.h"
+#include "results/CResultListModel.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "COdbcAdministrator.h"
+#include "results/COdbcAdministrator.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,8 +1,8 @@
-#include "CResultListModel.h"
+#include "results/CResultListModel.h"
 
-#include "CKindIcons.h"
-#include "CRegisteredEvents.h"
-#include "CTessellaDoc.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CKindIcons.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CResultStore.h"
+#include "execution/CResultStore.h"
 
 #include <QAbstractTableModel>
 

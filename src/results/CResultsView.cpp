@@ -1,11 +1,11 @@
-#include "CResultsView.h"
+#include "results/CResultsView.h"
 
-#include "CConnectionData.h"
-#include "CConnectionPage.h"
-#include "CListEditCtrl.h"
-#include "CRegisteredEvents.h"
-#include "CResultListModel.h"
-#include "CTessellaDoc.h"
+#include "document/CConnectionData.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CConnectionPage.h"
+#include "results/CListEditCtrl.h"
+#include "results/CResultListModel.h"
 
 #include <QApplication>
 #include <QCheckBox>

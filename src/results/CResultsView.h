@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCommandTarget.h"
+#include "appbase/CCommandTarget.h"
 
 #include <QWidget>
 

@@ -1,13 +1,13 @@
-#include "CDocumentRun.h"
+#include "runner/CDocumentRun.h"
 
-#include "CDocumentFile.h"
-#include "CHeadlessResultsWindow.h"
-#include "COrderedOutput.h"
-#include "CRegisteredEvents.h"
-#include "CSqlTextSource.h"
-#include "CStopSignals.h"
-#include "CTessellaDoc.h"
-#include "RunnerCommands.h"
+#include "document/CDocumentFile.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CSqlTextSource.h"
+#include "execution/CTessellaDoc.h"
+#include "runner/CHeadlessResultsWindow.h"
+#include "runner/COrderedOutput.h"
+#include "runner/CStopSignals.h"
+#include "runner/RunnerCommands.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
-#include "CHeadlessResultsWindow.h"
+#include "runner/CHeadlessResultsWindow.h"
 
-#include "CRegisteredEvents.h"
-#include "CTessellaDoc.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CTessellaDoc.h"
 
 #include <chrono>
 

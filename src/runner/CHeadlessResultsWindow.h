@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CElemArray.h"
+#include "execution/CElemArray.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "COrderedOutput.h"
+#include "runner/COrderedOutput.h"
 
 COrderedOutput::COrderedOutput(std::FILE* out, const QStringList& order) : m_out(out)
 {

@@ -1,4 +1,4 @@
-#include "CStopSignals.h"
+#include "runner/CStopSignals.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,8 +1,8 @@
-#include "RunnerCommands.h"
+#include "runner/RunnerCommands.h"
 
-#include "CDocumentFile.h"
-#include "CDocumentRun.h"
-#include "CODBCObject.h"
+#include "document/CDocumentFile.h"
+#include "odbc/CODBCObject.h"
+#include "runner/CDocumentRun.h"
 
 int CRunnerCommands::Execute(const CRunnerCommandLine& commandLine)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RunnerCommandLine.h"
+#include "runner/RunnerCommandLine.h"
 
 #include <cstdio>
 

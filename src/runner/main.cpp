@@ -1,8 +1,8 @@
 // tessella-run: the workbench's document and connection machinery without a window.
 
-#include "LocaleSetup.h"
-#include "RunnerCommandLine.h"
-#include "RunnerCommands.h"
+#include "odbc/LocaleSetup.h"
+#include "runner/RunnerCommandLine.h"
+#include "runner/RunnerCommands.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "CAboutDlg.h"
+#include "views/CAboutDlg.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,15 +1,15 @@
-#include "CChildFrame.h"
+#include "views/CChildFrame.h"
 
-#include "CCommandTarget.h"
-#include "CDlgClosingThreads.h"
-#include "CDocumentSaver.h"
-#include "CLeftView.h"
-#include "CProgressDlg.h"
-#include "CQueryDocument.h"
-#include "CResultsView.h"
-#include "CSplitterKeyboardMover.h"
-#include "CTessellaView.h"
-#include "CommandIds.h"
+#include "appbase/CCommandTarget.h"
+#include "appbase/CommandIds.h"
+#include "results/CDlgClosingThreads.h"
+#include "results/CResultsView.h"
+#include "views/CDocumentSaver.h"
+#include "views/CLeftView.h"
+#include "views/CProgressDlg.h"
+#include "views/CQueryDocument.h"
+#include "views/CSplitterKeyboardMover.h"
+#include "views/CTessellaView.h"
 
 #include <QApplication>
 #include <QCloseEvent>

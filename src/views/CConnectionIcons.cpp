@@ -1,4 +1,4 @@
-#include "CConnectionIcons.h"
+#include "views/CConnectionIcons.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,9 +1,9 @@
-#include "CDocumentSaver.h"
+#include "views/CDocumentSaver.h"
 
-#include "CDocumentFile.h"
-#include "CMessageStrings.h"
-#include "CQueryDocument.h"
-#include "CSuperApp.h"
+#include "appbase/CMessageStrings.h"
+#include "appbase/CSuperApp.h"
+#include "document/CDocumentFile.h"
+#include "views/CQueryDocument.h"
 
 #include <QFileDialog>
 

@@ -1,6 +1,6 @@
-#include "CFindDialog.h"
+#include "views/CFindDialog.h"
 
-#include "CTextSearch.h"
+#include "views/CTextSearch.h"
 
 #include <QApplication>
 #include <QCheckBox>

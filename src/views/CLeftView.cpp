@@ -1,10 +1,10 @@
-#include "CLeftView.h"
+#include "views/CLeftView.h"
 
-#include "CConnectionIcons.h"
-#include "CMessageStrings.h"
-#include "CQueryDocument.h"
-#include "CRegisteredEvents.h"
-#include "CommandIds.h"
+#include "appbase/CMessageStrings.h"
+#include "appbase/CommandIds.h"
+#include "execution/CRegisteredEvents.h"
+#include "views/CConnectionIcons.h"
+#include "views/CQueryDocument.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "CProgressDlg.h"
+#include "views/CProgressDlg.h"
 
-#include "CRegisteredEvents.h"
+#include "execution/CRegisteredEvents.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

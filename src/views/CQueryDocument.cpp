@@ -1,7 +1,7 @@
-#include "CQueryDocument.h"
+#include "views/CQueryDocument.h"
 
-#include "CDocumentFile.h"
-#include "CTessellaView.h"
+#include "document/CDocumentFile.h"
+#include "views/CTessellaView.h"
 
 #include <QFileInfo>
 

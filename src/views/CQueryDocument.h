@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CDocumentFile.h"
-#include "CSqlTextForm.h"
-#include "CTessellaDoc.h"
+#include "document/CDocumentFile.h"
+#include "document/CSqlTextForm.h"
+#include "execution/CTessellaDoc.h"
 
 #include <QObject>
 #include <QPointer>

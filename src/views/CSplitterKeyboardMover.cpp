@@ -1,4 +1,4 @@
-#include "CSplitterKeyboardMover.h"
+#include "views/CSplitterKeyboardMover.h"
 
 #include <QApplication>
 #include <QKeyEvent>

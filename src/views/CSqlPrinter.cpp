@@ -1,4 +1,4 @@
-#include "CSqlPrinter.h"
+#include "views/CSqlPrinter.h"
 
 #include <QPageSetupDialog>
 #include <QPrintDialog>

@@ -1,10 +1,10 @@
-#include "CTessellaView.h"
+#include "views/CTessellaView.h"
 
-#include "CFindDialog.h"
-#include "CMessageStrings.h"
-#include "CSqlTextCodec.h"
-#include "CSuperApp.h"
-#include "CWaitCursor.h"
+#include "appbase/CMessageStrings.h"
+#include "appbase/CSuperApp.h"
+#include "appbase/CWaitCursor.h"
+#include "document/CSqlTextCodec.h"
+#include "views/CFindDialog.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CCommandTarget.h"
-#include "CSqlTextForm.h"
-#include "CSqlTextSource.h"
-#include "CTextSearch.h"
+#include "appbase/CCommandTarget.h"
+#include "document/CSqlTextForm.h"
+#include "execution/CSqlTextSource.h"
+#include "views/CTextSearch.h"
 
 #include <Qsci/qsciscintilla.h>
 

@@ -1,4 +1,4 @@
-#include "CTextSearch.h"
+#include "views/CTextSearch.h"
 
 #include <Qsci/qsciscintilla.h>
 

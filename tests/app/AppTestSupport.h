@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CConnectionData.h"
-#include "CDocumentFile.h"
-#include "CTessellaApp.h"
 #include "RecordingMessages.h"
+#include "app/CTessellaApp.h"
+#include "document/CConnectionData.h"
+#include "document/CDocumentFile.h"
 
 #include <QSettings>
 

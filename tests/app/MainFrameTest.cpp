@@ -2,15 +2,15 @@
 // enabling of the commands through a run, and the window arrangements.
 
 #include "AppTestSupport.h"
-#include "CChildFrame.h"
-#include "CDocumentManager.h"
-#include "CMainFrame.h"
-#include "CMainMenus.h"
-#include "CMdiArranger.h"
-#include "CQueryDocument.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
+#include "app/CDocumentManager.h"
+#include "app/CMainFrame.h"
+#include "app/CMainMenus.h"
+#include "app/CMdiArranger.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QLabel>
 #include <QMdiArea>

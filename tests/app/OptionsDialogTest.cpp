@@ -1,9 +1,9 @@
 // The options dialog and the rules by which it stores the run settings.
 
 #include "AppTestSupport.h"
-#include "CDlgOptions.h"
-#include "CRunSettings.h"
 #include "GuiTestRegistry.h"
+#include "app/CDlgOptions.h"
+#include "execution/CRunSettings.h"
 
 #include <QCheckBox>
 #include <QFile>

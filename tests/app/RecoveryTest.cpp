@@ -2,15 +2,15 @@
 // an earlier instance left behind: in process, and with the real program killed and restarted.
 
 #include "AppTestSupport.h"
-#include "CChildFrame.h"
-#include "CDlgRecovery.h"
-#include "CDocumentManager.h"
-#include "CMainFrame.h"
-#include "CQueryDocument.h"
-#include "CRecoveryManager.h"
-#include "CRecoveryOwner.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
+#include "app/CDlgRecovery.h"
+#include "app/CDocumentManager.h"
+#include "app/CMainFrame.h"
+#include "app/CRecoveryManager.h"
+#include "document/CRecoveryOwner.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QMdiSubWindow>
 #include <QProcess>

@@ -2,15 +2,15 @@
 // closing documents through the application.
 
 #include "AppTestSupport.h"
-#include "CChildFrame.h"
-#include "CDocumentManager.h"
-#include "CMainFrame.h"
-#include "CMainMenus.h"
-#include "CQueryDocument.h"
-#include "CRecentFileList.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "ScopedFileCapabilityDrop.h"
+#include "app/CDocumentManager.h"
+#include "app/CMainFrame.h"
+#include "app/CMainMenus.h"
+#include "app/CRecentFileList.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QMdiArea>
 #include <QMenu>

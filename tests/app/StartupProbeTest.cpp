@@ -2,10 +2,10 @@
 // launched with TESSELLA_EXIT_WHEN_SHOWN reports its last document and quits by itself.
 
 #include "AppTestSupport.h"
-#include "CChildFrame.h"
-#include "CQueryDocument.h"
-#include "CStartupProbe.h"
 #include "GuiTestRegistry.h"
+#include "app/CStartupProbe.h"
+#include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,12 +1,12 @@
 // The application base: message strings and their fallback texts, ODBC error texts, the regional
 // settings.
 
-#include "CMessageStrings.h"
-#include "CODBCObject.h"
-#include "CSuperApp.h"
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
 #include "RecordingMessages.h"
+#include "appbase/CMessageStrings.h"
+#include "appbase/CSuperApp.h"
+#include "odbc/CODBCObject.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "CArchive.h"
-#include "CConnectionDataArray.h"
+#include "document/CArchive.h"
+#include "document/CConnectionDataArray.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CArchive.h"
-#include "CDocumentFile.h"
 #include "ScopedFileCapabilityDrop.h"
+#include "document/CArchive.h"
+#include "document/CDocumentFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CRecoveryOwner.h"
-#include "CRecoveryStore.h"
+#include "document/CRecoveryOwner.h"
+#include "document/CRecoveryStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // A file the program opens and saves unchanged must keep its bytes: SQL string literals hold the
 // file's line ends and characters, so any rewrite changes what the SQL means.
 
-#include "CArchive.h"
-#include "CDocumentFile.h"
+#include "document/CArchive.h"
+#include "document/CDocumentFile.h"
 
 #include <gtest/gtest.h>
 

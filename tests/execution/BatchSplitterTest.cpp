@@ -1,4 +1,4 @@
-#include "CBatchSplitter.h"
+#include "execution/CBatchSplitter.h"
 
 #include "QtPrinters.h"
 

@@ -1,4 +1,4 @@
-#include "CBufferElem.h"
+#include "execution/CBufferElem.h"
 
 #include "QtPrinters.h"
 

@@ -1,4 +1,4 @@
-#include "CElemArray.h"
+#include "execution/CElemArray.h"
 
 #include "QtPrinters.h"
 

@@ -1,5 +1,5 @@
-#include "CPostElemArray.h"
-#include "CResultStore.h"
+#include "execution/CPostElemArray.h"
+#include "execution/CResultStore.h"
 
 #include "QtPrinters.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CRegisteredEvents.h"
-#include "CSqlTextSource.h"
-#include "CTessellaDoc.h"
 #include "DocumentWaits.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CSqlTextSource.h"
+#include "execution/CTessellaDoc.h"
 
 #include <QCoreApplication>
 #include <QObject>

@@ -1,9 +1,9 @@
 // Whole runs of a document on SQLite: threads, batches, kept connections.
 
-#include "CThreadODBC.h"
 #include "OdbcTestConfig.h"
 #include "RunHarness.h"
 #include "TimeBounds.h"
+#include "odbc/CThreadODBC.h"
 
 #include <QScopeGuard>
 #include <QSettings>

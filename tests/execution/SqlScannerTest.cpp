@@ -1,4 +1,4 @@
-#include "CSqlScanner.h"
+#include "execution/CSqlScanner.h"
 
 #include "QtPrinters.h"
 

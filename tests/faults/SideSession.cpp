@@ -1,6 +1,6 @@
 #include "SideSession.h"
 
-#include "OdbcString.h"
+#include "odbc/OdbcString.h"
 
 SideSession::SideSession(const QString& dsn, const QString& user, const QString& password)
 {

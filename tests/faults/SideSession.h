@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
 #include <QStringList>
 

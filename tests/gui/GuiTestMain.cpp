@@ -2,8 +2,8 @@
 // before the application object exists, so that no test reads or changes the user's.
 
 #include "GuiTestRegistry.h"
-#include "LocaleSetup.h"
 #include "OdbcTestConfig.h"
+#include "odbc/LocaleSetup.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

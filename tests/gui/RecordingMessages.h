@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSuperApp.h"
+#include "appbase/CSuperApp.h"
 
 #include <QList>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
-#include "ConnectString.h"
-#include "CODBCObject.h"
-#include "DriverBraces.h"
+#include "odbc/ConnectString.h"
+#include "odbc/CODBCObject.h"
+#include "odbc/DriverBraces.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "CODBCObject.h"
-#include "ConnectString.h"
 #include "OdbcTestConfig.h"
-#include "SystemUser.h"
+#include "odbc/CODBCObject.h"
+#include "odbc/ConnectString.h"
+#include "odbc/SystemUser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "CODBCObject.h"
+#include "odbc/CODBCObject.h"
 
 #include <gtest/gtest.h>
 

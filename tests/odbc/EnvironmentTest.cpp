@@ -1,5 +1,5 @@
-#include "CODBCObject.h"
-#include "COdbcEnvironment.h"
+#include "odbc/CODBCObject.h"
+#include "odbc/COdbcEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Which diagnostics drop a kept connection: those that say the link itself is
 // gone, and nothing that a statement alone did wrong.
 
-#include "LinkFailure.h"
+#include "odbc/LinkFailure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // A document someone sent names a data source, a login and a password; none of them may set an
 // attribute of the driver (another database file, a library to load).
 
-#include "CODBCObject.h"
-#include "OdbcString.h"
 #include "OdbcTestConfig.h"
+#include "odbc/CODBCObject.h"
+#include "odbc/OdbcString.h"
 
 #include <QFile>
 #include <QTemporaryDir>

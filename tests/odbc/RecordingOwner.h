@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CThreadODBC.h"
-#include "CThreadOdbcOwner.h"
-#include "ValueText.h"
+#include "odbc/CThreadODBC.h"
+#include "odbc/CThreadOdbcOwner.h"
+#include "odbc/ValueText.h"
 
 #include <QString>
 #include <QStringList>

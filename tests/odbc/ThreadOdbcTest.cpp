@@ -2,9 +2,9 @@
 // driver calls that a driver cannot be made to misbehave in on demand
 // (still executing, cancel, odd codes) replaced by a subclass.
 
-#include "CThreadODBC.h"
 #include "OdbcTestConfig.h"
 #include "RecordingOwner.h"
+#include "odbc/CThreadODBC.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Row text from bound values: the UTF-8 path must give what the wide path gives.
 
-#include "ValueText.h"
+#include "odbc/ValueText.h"
 
 #include <QString>
 

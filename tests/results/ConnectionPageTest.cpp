@@ -1,7 +1,7 @@
-#include "CConnectionPage.h"
-#include "CDataSourceCombo.h"
-#include "CTessellaDoc.h"
 #include "GuiTestRegistry.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CConnectionPage.h"
+#include "results/CDataSourceCombo.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

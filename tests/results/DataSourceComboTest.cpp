@@ -1,8 +1,8 @@
-#include "CConnectionPage.h"
-#include "CDataSourceCombo.h"
-#include "CTessellaDoc.h"
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CConnectionPage.h"
+#include "results/CDataSourceCombo.h"
 
 #include <QLineEdit>
 #include <QPushButton>

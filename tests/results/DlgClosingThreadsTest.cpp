@@ -1,6 +1,6 @@
-#include "CDlgClosingThreads.h"
-#include "CWorkerThread.h"
 #include "GuiTestRegistry.h"
+#include "execution/CWorkerThread.h"
+#include "results/CDlgClosingThreads.h"
 
 #include <QAbstractButton>
 #include <QApplication>

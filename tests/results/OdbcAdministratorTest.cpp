@@ -1,7 +1,7 @@
-#include "CConnectionPage.h"
-#include "COdbcAdministrator.h"
-#include "CTessellaDoc.h"
 #include "GuiTestRegistry.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CConnectionPage.h"
+#include "results/COdbcAdministrator.h"
 
 #include <QPushButton>
 #include <QStandardPaths>

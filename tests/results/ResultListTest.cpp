@@ -1,12 +1,12 @@
 // The "All Results" list: its model over the document's rows, the row viewer
 // and copying, fed with batches as the query threads would post them.
 
-#include "CLVEdit.h"
-#include "CListEditCtrl.h"
-#include "CPostElemArray.h"
-#include "CResultListModel.h"
-#include "CTessellaDoc.h"
 #include "GuiTestRegistry.h"
+#include "execution/CPostElemArray.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CLVEdit.h"
+#include "results/CListEditCtrl.h"
+#include "results/CResultListModel.h"
 
 #include <QApplication>
 #include <QClipboard>

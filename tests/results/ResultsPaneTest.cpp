@@ -1,14 +1,14 @@
 // The results pane around its list: tabs, intake of posted batches, the
 // status text, the connection page's entry and the edit commands.
 
-#include "CConnectionPage.h"
-#include "CListEditCtrl.h"
-#include "CPostElemArray.h"
-#include "CRegisteredEvents.h"
-#include "CResultListModel.h"
-#include "CResultsView.h"
-#include "CTessellaDoc.h"
 #include "GuiTestRegistry.h"
+#include "execution/CPostElemArray.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CTessellaDoc.h"
+#include "results/CConnectionPage.h"
+#include "results/CListEditCtrl.h"
+#include "results/CResultListModel.h"
+#include "results/CResultsView.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "COrderedOutput.h"
+#include "runner/COrderedOutput.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "RunnerCommandLine.h"
+#include "runner/RunnerCommandLine.h"
 
 #include <QBuffer>
 

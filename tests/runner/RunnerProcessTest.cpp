@@ -1,7 +1,7 @@
-#include "CArchive.h"
-#include "CDocumentFile.h"
 #include "OdbcTestConfig.h"
 #include "ScopedFileCapabilityDrop.h"
+#include "document/CArchive.h"
+#include "document/CDocumentFile.h"
 
 #include <QFile>
 #include <QProcess>

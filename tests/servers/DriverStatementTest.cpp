@@ -2,10 +2,10 @@
 // same text conventions whatever the driver reports.
 
 #include "../odbc/RecordingOwner.h"
-#include "CThreadODBC.h"
 #include "OdbcTestConfig.h"
 #include "ServerDataSources.h"
-#include "ValueText.h"
+#include "odbc/CThreadODBC.h"
+#include "odbc/ValueText.h"
 
 #include <QRegularExpression>
 

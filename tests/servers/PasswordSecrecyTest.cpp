@@ -2,9 +2,9 @@
 // it must come back in no result element, no error text and no output of tessella-run.
 
 #include "../execution/RunHarness.h"
-#include "CODBCObject.h"
 #include "OdbcTestConfig.h"
 #include "ServerDataSources.h"
+#include "odbc/CODBCObject.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,7 +1,7 @@
-#include "CODBCObject.h"
-#include "OdbcString.h"
 #include "OdbcTestConfig.h"
 #include "ServerDataSources.h"
+#include "odbc/CODBCObject.h"
+#include "odbc/OdbcString.h"
 
 #include <QRegularExpression>
 #include <QStringList>

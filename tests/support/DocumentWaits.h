@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CRegisteredEvents.h"
-#include "CTessellaDoc.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CTessellaDoc.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "OdbcTestConfig.h"
 
-#include "LocaleSetup.h"
+#include "odbc/LocaleSetup.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

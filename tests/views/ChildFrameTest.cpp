@@ -1,22 +1,22 @@
 // The document window driving runs: Run and Stop enabling, the SQL a run takes from the editor,
 // the progress bar, the keys of the window.
 
-#include "CAbandonedThreads.h"
-#include "CChildFrame.h"
-#include "CDlgClosingThreads.h"
-#include "CLeftView.h"
-#include "CProgressDlg.h"
-#include "CQueryDocument.h"
-#include "CResultListModel.h"
-#include "CResultsView.h"
-#include "CSplitterKeyboardMover.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
 #include "RecordingMessages.h"
 #include "SilentServer.h"
 #include "TimeBounds.h"
 #include "ViewTestSupport.h"
+#include "execution/CAbandonedThreads.h"
+#include "results/CDlgClosingThreads.h"
+#include "results/CResultListModel.h"
+#include "results/CResultsView.h"
+#include "views/CChildFrame.h"
+#include "views/CLeftView.h"
+#include "views/CProgressDlg.h"
+#include "views/CQueryDocument.h"
+#include "views/CSplitterKeyboardMover.h"
+#include "views/CTessellaView.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -1,14 +1,14 @@
 // Saving, reopening and closing a document through its window.
 
-#include "CChildFrame.h"
-#include "CDocumentSaver.h"
-#include "CLeftView.h"
-#include "CQueryDocument.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "RecordingMessages.h"
 #include "ScopedFileCapabilityDrop.h"
 #include "ViewTestSupport.h"
+#include "views/CChildFrame.h"
+#include "views/CDocumentSaver.h"
+#include "views/CLeftView.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
 // The SQL editor: "Paste from file...", its dialog, the font, the context menu, find and replace
 // and the enabling of the edit commands.
 
-#include "CChildFrame.h"
-#include "CFindDialog.h"
-#include "CLeftView.h"
-#include "CSqlTextCodec.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "RecordingMessages.h"
+#include "document/CSqlTextCodec.h"
+#include "views/CChildFrame.h"
+#include "views/CFindDialog.h"
+#include "views/CLeftView.h"
+#include "views/CTessellaView.h"
 
 #include <QApplication>
 #include <QClipboard>

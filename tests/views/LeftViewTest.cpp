@@ -1,14 +1,14 @@
 // The connection tree: building on first paint, check boxes taken over into the document, the
 // entry shown when one is picked, and "Reset connection".
 
-#include "CChildFrame.h"
-#include "CLeftView.h"
-#include "CQueryDocument.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
 #include "RecordingMessages.h"
 #include "ViewTestSupport.h"
+#include "views/CChildFrame.h"
+#include "views/CLeftView.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QMenu>
 #include <QSignalSpy>

@@ -1,10 +1,10 @@
 // The About box and printing.
 
-#include "CAboutDlg.h"
-#include "CSqlPrinter.h"
-#include "CTessellaDoc.h"
-#include "CTessellaView.h"
 #include "GuiTestRegistry.h"
+#include "execution/CTessellaDoc.h"
+#include "views/CAboutDlg.h"
+#include "views/CSqlPrinter.h"
+#include "views/CTessellaView.h"
 
 #include <QFile>
 #include <QLabel>

@@ -2,9 +2,9 @@
 
 #include "DocumentWaits.h"
 
-#include "CConnectionData.h"
-#include "CRegisteredEvents.h"
-#include "CTessellaDoc.h"
+#include "document/CConnectionData.h"
+#include "execution/CRegisteredEvents.h"
+#include "execution/CTessellaDoc.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandIds.h"
+#include "appbase/CommandIds.h"
 
 // A pane of a document window that carries some of the program's commands (the edit commands
 // above all). The main window asks the document window's active pane before it shows a command

@@ -1,6 +1,6 @@
-#include "CMessageStrings.h"
+#include "appbase/CMessageStrings.h"
 
-#include "CommandIds.h"
+#include "appbase/CommandIds.h"
 
 #include <QCoreApplication>
 #include <QHash>

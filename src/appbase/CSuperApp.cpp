@@ -1,7 +1,7 @@
-#include "CSuperApp.h"
+#include "appbase/CSuperApp.h"
 
-#include "CMessageStrings.h"
-#include "CODBCObject.h"
+#include "appbase/CMessageStrings.h"
+#include "odbc/CODBCObject.h"
 
 #include <QApplication>
 #include <QLocale>
