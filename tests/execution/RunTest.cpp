@@ -492,7 +492,7 @@ void WatchStart()
     }
 }
 
-class ConnectionsAtOnce : public testing::Test
+class RunConnectionsAtOnce : public testing::Test
 {
 protected:
     void SetUp() override
@@ -537,7 +537,7 @@ protected:
 
 } // namespace
 
-TEST_F(ConnectionsAtOnce, NoMoreRunTogetherAndEveryEntryFinishesInItsOwnGroup)
+TEST_F(RunConnectionsAtOnce, NoMoreRunTogetherAndEveryEntryFinishesInItsOwnGroup)
 {
     // Long enough per entry that the threads of one turn overlap.
     const QString slowCount =
@@ -566,7 +566,7 @@ TEST_F(ConnectionsAtOnce, NoMoreRunTogetherAndEveryEntryFinishesInItsOwnGroup)
     }
 }
 
-TEST_F(ConnectionsAtOnce, StopAndCloseStartNoneOfTheWaitingEntries)
+TEST_F(RunConnectionsAtOnce, StopAndCloseStartNoneOfTheWaitingEntries)
 {
     document->m_connections.resize(4);
     CRunSettings one;
