@@ -19,6 +19,7 @@ BENCHMARKS=(
     bench/fetch/bench_fetch
     bench/memory/bench_memory
     bench/runner_stream/bench_runner_stream
+    bench/fanout/bench_fanout
     bench/intake/bench_intake
     bench/gui_stream/bench_gui_stream
     bench/copy/bench_copy

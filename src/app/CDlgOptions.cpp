@@ -12,20 +12,32 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+// Far beyond what any server accepts; a larger stored value shows as this.
+constexpr int kMostConnectionsAtOnce = 100000;
+
+} // namespace
+
 CDlgOptions::CDlgOptions(QWidget* parent)
     : QDialog(parent), m_separatorEdit(new QLineEdit(this)),
       m_useSeparatorBox(new QCheckBox(tr("Use batch separator"), this)),
       m_ignoreInfoBox(new QCheckBox(tr("Ignore info messages"), this)),
       m_reconnectBox(new QCheckBox(tr("Reconnect every run"), this)),
-      m_memoryLimitBox(new QSpinBox(this))
+      m_memoryLimitBox(new QSpinBox(this)), m_connectionsAtOnceBox(new QSpinBox(this))
 {
     m_memoryLimitBox->setRange(0, std::numeric_limits<int>::max());
     m_memoryLimitBox->setSpecialValueText(tr("No limit"));
     m_memoryLimitBox->setToolTip(tr("0 for no limit"));
+    m_connectionsAtOnceBox->setRange(0, kMostConnectionsAtOnce);
+    m_connectionsAtOnceBox->setSpecialValueText(tr("All"));
+    m_connectionsAtOnceBox->setToolTip(
+        tr("How many connections of a run query at once; the others wait for their turn"));
     setWindowTitle(tr("Options"));
     auto* fields = new QFormLayout;
     fields->addRow(tr("Batch separator:"), m_separatorEdit);
     fields->addRow(tr("Result memory limit (MB):"), m_memoryLimitBox);
+    fields->addRow(tr("Connections at once:"), m_connectionsAtOnceBox);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDlgOptions::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -50,6 +62,7 @@ void CDlgOptions::LoadSettings()
     m_ignoreInfo = settings.ignoreInfo ? 1 : 0;
     m_reconnect = settings.reconnect ? 1 : 0;
     m_resultMemoryLimitMB = settings.resultMemoryLimitMB;
+    m_connectionsAtOnce = settings.connectionsAtOnce;
     UpdateData(false);
 }
 
@@ -61,6 +74,7 @@ void CDlgOptions::UpdateData(bool save)
         m_ignoreInfo = m_ignoreInfoBox->isChecked() ? 1 : 0;
         m_reconnect = m_reconnectBox->isChecked() ? 1 : 0;
         m_resultMemoryLimitMB = m_memoryLimitBox->value();
+        m_connectionsAtOnce = m_connectionsAtOnceBox->value();
     } else {
         m_separatorEdit->setText(m_separator);
         m_useSeparatorBox->setChecked(m_useSeparator != 0);
@@ -69,6 +83,8 @@ void CDlgOptions::UpdateData(bool save)
         // A stored value beyond the box's range shows as its largest.
         m_memoryLimitBox->setValue(
             int(std::clamp<qint64>(m_resultMemoryLimitMB, 0, m_memoryLimitBox->maximum())));
+        m_connectionsAtOnceBox->setValue(
+            std::clamp(m_connectionsAtOnce, 0, m_connectionsAtOnceBox->maximum()));
     }
     m_separatorEdit->setEnabled(m_useSeparator != 0);
 }
@@ -87,6 +103,7 @@ void CDlgOptions::accept()
     settings.ignoreInfo = m_ignoreInfo != 0;
     settings.reconnect = m_reconnect != 0;
     settings.resultMemoryLimitMB = m_resultMemoryLimitMB;
+    settings.connectionsAtOnce = m_connectionsAtOnce;
     // Save keeps the stored separator when this one is empty or one blank.
     settings.Save();
     QDialog::accept();

@@ -23,12 +23,14 @@ public:
     QCheckBox* IgnoreInfoBox() const { return m_ignoreInfoBox; }
     QCheckBox* ReconnectBox() const { return m_reconnectBox; }
     QSpinBox* MemoryLimitBox() const { return m_memoryLimitBox; }
+    QSpinBox* ConnectionsAtOnceBox() const { return m_connectionsAtOnceBox; }
 
     QString m_separator;
     int m_ignoreInfo = 0;
     int m_reconnect = 0;
     int m_useSeparator = 1;
     qint64 m_resultMemoryLimitMB = 0;
+    int m_connectionsAtOnce = 0;
 
 public slots:
     void accept() override;
@@ -43,4 +45,5 @@ private:
     QCheckBox* m_ignoreInfoBox;
     QCheckBox* m_reconnectBox;
     QSpinBox* m_memoryLimitBox;
+    QSpinBox* m_connectionsAtOnceBox;
 };

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 CRunSettings CRunSettings::Load()
@@ -18,6 +20,8 @@ CRunSettings CRunSettings::Load()
         store.value(QStringLiteral("ResultMemoryLimitMB"), DefaultResultMemoryLimitMB())
             .toLongLong(&number);
     settings.resultMemoryLimitMB = number && limit >= 0 ? limit : DefaultResultMemoryLimitMB();
+    const int atOnce = store.value(QStringLiteral("ConnectionsAtOnce"), 0).toInt(&number);
+    settings.connectionsAtOnce = number && atOnce > 0 ? atOnce : 0;
     return settings;
 }
 
@@ -32,6 +36,7 @@ void CRunSettings::Save() const
     store.setValue(QStringLiteral("IgnoreInfo"), ignoreInfo ? 1 : 0);
     store.setValue(QStringLiteral("Reconnect"), reconnect ? 1 : 0);
     store.setValue(QStringLiteral("ResultMemoryLimitMB"), resultMemoryLimitMB);
+    store.setValue(QStringLiteral("ConnectionsAtOnce"), std::max(connectionsAtOnce, 0));
 }
 
 qint64 CRunSettings::DefaultResultMemoryLimitMB()

@@ -15,11 +15,14 @@ struct CRunSettings
     // not loaded (the command-line runner's own) have none; a store without the value gives
     // DefaultResultMemoryLimitMB().
     qint64 resultMemoryLimitMB = 0;
+    // "ConnectionsAtOnce": how many entries' query threads a run lets run at once, the others
+    // waiting for their turn in entry order; 0 for all together.
+    int connectionsAtOnce = 0;
 
     // The stored values, defaults where a value is absent.
     static CRunSettings Load();
-    // Writes the three flags and the limit, and the separator when it is neither empty nor one
-    // blank.
+    // Writes the three flags and the two numbers, and the separator when it is neither empty nor
+    // one blank.
     void Save() const;
     // A quarter of the machine's physical memory.
     static qint64 DefaultResultMemoryLimitMB();

@@ -30,7 +30,8 @@ CTessellaDoc::CTessellaDoc(QObject* parent)
 
 CTessellaDoc::~CTessellaDoc()
 {
-    // Threads first: a kept connection may only go when no thread can use it.
+    // Threads first: a kept connection may only go when no thread can use it. Entries still
+    // waiting for their turn are not waited for: their threads never start.
     m_prepareThread.StopAndWait();
     {
         std::lock_guard guard(m_threadsLock);
@@ -62,6 +63,19 @@ bool CTessellaDoc::IsIdle() const
     return !m_queryThreads.AnyRunning();
 }
 
+bool CTessellaDoc::IsWaitingToStart(std::size_t index) const
+{
+    // In this order: once the preparation has ended, the count of started threads is final.
+    const bool starting = m_prepareThread.IsRunning();
+    return starting && index >= m_starter.Started();
+}
+
+bool CTessellaDoc::HasEnded(std::size_t index) const
+{
+    // A thread counts as started only once it reads as running.
+    return !IsWaitingToStart(index) && !m_queryThreads[index].IsRunning();
+}
+
 void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
 {
     if (!IsIdle()) {
@@ -83,6 +97,7 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     m_lastScrollCount = 0;
     m_sqlText.clear();
     m_sqlText = source.TakeRunText();
+    m_threadsMade.store(false, std::memory_order_release);
     m_prepareThread.Start(false);
 }
 
@@ -188,6 +203,7 @@ void CTessellaDoc::PrepareRun()
         std::lock_guard guard(m_threadsLock);
         m_queryThreads.RemoveAll();
     }
+    m_starter.Reset();
     m_retiredResults.reset();
     m_claimedThisRun.clear();
     // A list that a thread left behind by a closed run still reads stays with it.
@@ -199,9 +215,8 @@ void CTessellaDoc::PrepareRun()
     if (!m_prepareThread.StopRequested() && SplitIntoBatches(m_sqlText)) {
         CreateQueryThreads(refusal);
     }
-    if (!m_prepareThread.StopRequested()) {
-        StartQueryThreads();
-    }
+    m_threadsMade.store(true, std::memory_order_release);
+    m_starter.Run(m_prepareThread, Settings().connectionsAtOnce);
 }
 
 void CTessellaDoc::CreateQueryThreads(const QString& refusal)
@@ -298,20 +313,6 @@ void CTessellaDoc::WaitForUserInterface()
     QMetaObject::invokeMethod(
         m_progressBar, [done] { done->release(); }, Qt::QueuedConnection);
     done->tryAcquire(1, kCatchUpMilliseconds);
-}
-
-void CTessellaDoc::StartQueryThreads()
-{
-    std::lock_guard guard(m_threadsLock);
-    for (const auto& thread : m_queryThreads) {
-        if (!thread->Start(false)) {
-            thread->ReportStartFailure();
-        }
-    }
-    // A Stop that came while the threads were being started must reach them.
-    if (m_prepareThread.StopRequested()) {
-        m_queryThreads.SignalStop();
-    }
 }
 
 // --- kept connections -------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -27,7 +28,9 @@ class CWorkerThread;
 
 // A query document: its connection entries and everything a run of its SQL
 // needs — the batches, the preparation thread, one query thread per enabled
-// entry, the connections kept open between runs and the merged results.
+// entry, the connections kept open between runs and the merged results. Under
+// "Connections at once" the preparation lasts until the last entry's thread has
+// started: the run is not idle while entries wait for their turn.
 //
 // Run, Stop, the result intake and the display data are called on the
 // user-interface thread; PrepareRun and SplitIntoBatches on the preparation
@@ -67,13 +70,22 @@ public:
     // anything of this document runs. `progressBar` receives WM_SETCTRL_NUM and
     // WM_DELAYSHOW while the text is split.
     void StartRun(CSqlTextSource& source, QObject* progressBar = nullptr);
-    // Asks every thread to stop; with wait 1, returns when all have ended, or
-    // when the closing waiter returns before that: the user chose to leave the
-    // threads that would not end behind (see AbandonRunningThreads).
+    // Asks every thread to stop (entries still waiting for their turn never start; like a thread
+    // stopped before its first row, they show nothing); with wait 1, returns when all have ended,
+    // or when the closing waiter returns before that: the user chose to leave the threads that
+    // would not end behind (see AbandonRunningThreads).
     void StopRun(int wait);
     bool IsIdle() const;
     // The run's threads are being made; QueryThreads() stays as it is once this is false.
-    bool IsPreparing() const { return m_prepareThread.IsRunning(); }
+    bool IsPreparing() const
+    {
+        return m_prepareThread.IsRunning() && !m_threadsMade.load(std::memory_order_acquire);
+    }
+    // The query thread at `index` of QueryThreads() waits for its turn under "Connections at
+    // once". Any thread, once IsPreparing() is false.
+    bool IsWaitingToStart(std::size_t index) const;
+    // That thread has ended, or a stop came before its turn and it never will start.
+    bool HasEnded(std::size_t index) const;
     bool CanRun() const { return !m_connections.isEmpty() && IsIdle(); }
     bool CanStop() const { return !IsIdle(); }
     // How StopRun(1) waits for the threads (the application shows its closing
@@ -89,7 +101,6 @@ public:
     // --- the preparation thread's work --------------------------------------------
     void PrepareRun();
     bool SplitIntoBatches(const QString& text);
-    void StartQueryThreads();
 
     // --- kept connections -----------------------------------------------------------
     // The kept connection for `dsn` and `login`, created unconnected on first use; none when
@@ -179,7 +190,9 @@ private:
     QStringList m_pendingResets;
     CQueryThreadArray m_queryThreads;
     mutable std::mutex m_threadsLock; // m_queryThreads' membership, shared with StopRun
-    CPrepareThread m_prepareThread{this};
+    CQueryThreadStarter m_starter{m_queryThreads, m_threadsLock};
+    CPrepareThread m_prepareThread{this, m_starter};
+    std::atomic<bool> m_threadsMade{false}; // this run's query threads are all created
     // Shared with the query threads, which read it while they run.
     std::shared_ptr<QStringList> m_batches = std::make_shared<QStringList>();
     QString m_sqlText;

@@ -108,6 +108,10 @@ void CWorkerThread::Body()
     m_resumeEvent.Wait();
     OnThreadStart();
     ThreadMain();
+    // Only now: a waiter woken by it must find this thread ended.
+    if (m_endNotice) {
+        m_endNotice->Set();
+    }
 }
 
 int CWorkerThread::ThreadMain()

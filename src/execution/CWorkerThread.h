@@ -3,6 +3,7 @@
 #include "execution/CManualResetEvent.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -40,6 +41,13 @@ public:
     int KeepRunningWithin(int milliseconds);
     // Waits until the thread has ended; true when it has within `timeout`.
     bool WaitDone(std::chrono::milliseconds timeout) const { return m_doneEvent.Wait(timeout); }
+    // An event that the thread sets as its very last step, once it reads as ended: one event
+    // shared by several threads wakes whoever waits for the first of them to end. Set before
+    // Start; it lives as long as the thread needs it, also past its owner.
+    void SetEndNotice(std::shared_ptr<CManualResetEvent> notice)
+    {
+        m_endNotice = std::move(notice);
+    }
 
     // Called by every Start just before the thread is created; what it throws
     // counts as the creation's own failure. Lets tests make the system run out
@@ -74,4 +82,5 @@ private:
     CManualResetEvent m_resumeEvent;
     CManualResetEvent m_stopEvent;
     CManualResetEvent m_doneEvent;
+    std::shared_ptr<CManualResetEvent> m_endNotice;
 };

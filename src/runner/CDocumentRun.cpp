@@ -119,6 +119,7 @@ void CDocumentRun::ApplySettings(CTessellaDoc& document) const
     settings.reconnect = settings.reconnect || m_commandLine.reconnect;
     // The workbench's limit is for what a window holds; the runner's is its own.
     settings.resultMemoryLimitMB = m_commandLine.resultMemoryLimitMB;
+    settings.connectionsAtOnce = m_commandLine.jobs;
     document.SetSettingsOverride(settings);
 }
 
@@ -165,9 +166,11 @@ void CDocumentRun::CompleteEndedGroups(const CTessellaDoc& document, COrderedOut
         return;
     }
     QHash<QString, bool> anyRunning;
-    for (const auto& thread : document.QueryThreads()) {
-        bool& running = anyRunning[thread->GroupTitle()];
-        running = running || thread->IsRunning();
+    const CQueryThreadArray& threads = document.QueryThreads();
+    for (std::size_t i = 0; i < threads.size(); ++i) {
+        // One that waits for its turn has its rows still to come.
+        bool& running = anyRunning[threads[i].GroupTitle()];
+        running = running || !document.HasEnded(i);
     }
     // A thread posts its last batch before it ends: what it posted is all taken now.
     QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
@@ -199,11 +202,14 @@ void CDocumentRun::ShowProgress(const CTessellaDoc& document, bool final)
         text += QStringLiteral("\x1b[%1A").arg(m_progressLines); // back to the first line
     }
     int lines = 0;
-    for (const auto& thread : document.QueryThreads()) {
-        const char* state = thread->IsRunning() ? "" : " (done)";
+    const CQueryThreadArray& threads = document.QueryThreads();
+    for (std::size_t i = 0; i < threads.size(); ++i) {
+        const char* state = document.IsWaitingToStart(i) ? " (waiting)"
+                            : document.HasEnded(i)       ? " (done)"
+                                                         : "";
         text += QStringLiteral("\r\x1b[K%1: %2 rows%3\n")
-                    .arg(thread->GroupTitle())
-                    .arg(thread->RowsReceived())
+                    .arg(threads[i].GroupTitle())
+                    .arg(threads[i].RowsReceived())
                     .arg(QString::fromLatin1(state));
         ++lines;
     }

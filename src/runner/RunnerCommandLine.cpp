@@ -1,5 +1,23 @@
 #include "runner/RunnerCommandLine.h"
 
+#include <limits>
+
+namespace {
+
+// A whole number from 0 to the most `value` holds, into `value`; false, leaving it, otherwise.
+template <typename Number> bool ReadCount(const QString& text, Number& value)
+{
+    bool number = false;
+    const qint64 read = text.toLongLong(&number);
+    if (!number || read < 0 || read > std::numeric_limits<Number>::max()) {
+        return false;
+    }
+    value = Number(read);
+    return true;
+}
+
+} // namespace
+
 CConnectionData CRunnerCommandLine::DataSource::ToEntry() const
 {
     CConnectionData entry;
@@ -37,22 +55,19 @@ bool CRunnerCommandLine::TakeValue(const QStringList& arguments, qsizetype& inde
 
 bool CRunnerCommandLine::ParseTimeOut(const QString& text, int& seconds)
 {
-    bool number = false;
-    seconds = text.toInt(&number);
-    if (!number || seconds < 0) {
-        return Fail(QStringLiteral("--timeout needs a number of seconds."));
-    }
-    return true;
+    return ReadCount(text, seconds) || Fail(QStringLiteral("--timeout needs a number of seconds."));
 }
 
 bool CRunnerCommandLine::ParseMemoryLimit(const QString& text)
 {
-    bool number = false;
-    resultMemoryLimitMB = text.toLongLong(&number);
-    if (!number || resultMemoryLimitMB < 0) {
-        return Fail(QStringLiteral("--result-memory-limit needs a number of megabytes."));
-    }
-    return true;
+    return ReadCount(text, resultMemoryLimitMB) ||
+           Fail(QStringLiteral("--result-memory-limit needs a number of megabytes."));
+}
+
+bool CRunnerCommandLine::ParseJobs(const QString& text)
+{
+    return ReadCount(text, jobs) ||
+           Fail(QStringLiteral("--jobs needs a number of connections (0 for all at once)."));
 }
 
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
@@ -92,6 +107,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             reconnect = true;
         } else if (arg == u"--result-memory-limit") {
             ok = TakeValue(arguments, i, value) && ParseMemoryLimit(value);
+        } else if (arg == u"--jobs") {
+            ok = TakeValue(arguments, i, value) && ParseJobs(value);
         } else if (arg == u"--progress") {
             progress = true;
         } else if (arg == u"--timing") {
@@ -114,11 +131,11 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
         m_command = Command::Run;
     }
     const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
-                            progress || timing || resultMemoryLimitMB != 0;
+                            progress || timing || resultMemoryLimitMB != 0 || jobs != 0;
     if (runOptions && m_command != Command::Run && m_command != Command::Help) {
         return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
-                                   "--result-memory-limit, --progress and --timing go with a "
-                                   "document to run."));
+                                   "--result-memory-limit, --jobs, --progress and --timing go "
+                                   "with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
@@ -175,6 +192,12 @@ QString CRunnerCommandLine::Usage()
 {
     return QStringLiteral(
         "Usage:\n"
+        "  tessella-run [--dsn NAME [--user U] [--password P] [--timeout S]]... [--jobs N]\n"
+        "               [--separator SEP | --no-separator] [--ignore-info] [--reconnect]\n"
+        "               [--result-memory-limit MB] [--progress] [--timing] FILE\n"
+        "      Runs FILE's SQL on its enabled connections and the given ones; --jobs N lets\n"
+        "      at most N of them query at once, the others waiting for their turn\n"
+        "      (0, the default: all at once).\n"
         "  tessella-run --print-document FILE\n"
         "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
         "      Saves FILE as OUT, with the given connections added.\n"

@@ -63,6 +63,9 @@ public:
     // --result-memory-limit MB: what the run's results may hold; none unless given, since the
     // runner writes its results out.
     qint64 resultMemoryLimitMB = 0;
+    // --jobs N: at most N connections query at once, the others waiting for their turn in the
+    // document's order; 0 for all at once. The runner's own: the workbench's setting is not read.
+    int jobs = 0;
 
 private:
     bool Fail(const QString& message);
@@ -70,6 +73,7 @@ private:
     bool TakeValue(const QStringList& arguments, qsizetype& index, QString& value);
     bool ParseTimeOut(const QString& text, int& seconds);
     bool ParseMemoryLimit(const QString& text);
+    bool ParseJobs(const QString& text);
     bool Finish(const QStringList& positional);
 
     Command m_command = Command::None;

@@ -115,11 +115,8 @@ private slots:
     {
         CDlgOptions dialog;
         dialog.LoadSettings();
-        auto* form = dialog.findChild<QFormLayout*>();
-        QVERIFY(form);
-        auto* label = qobject_cast<QLabel*>(form->labelForField(dialog.MemoryLimitBox()));
-        QVERIFY(label);
-        QCOMPARE(label->text(), QStringLiteral("Result memory limit (MB):"));
+        QCOMPARE(LabelOf(dialog, dialog.MemoryLimitBox()),
+                 QStringLiteral("Result memory limit (MB):"));
         const qint64 quarter = MemTotalKiB() / 4 / 1024;
         QVERIFY(quarter > 0);
         QCOMPARE(dialog.MemoryLimitBox()->value(), int(quarter));
@@ -133,13 +130,30 @@ private slots:
         CDlgOptions again;
         again.LoadSettings();
         QCOMPARE(again.MemoryLimitBox()->value(), 0);
-        again.MemoryLimitBox()->selectAll();
-        QTest::keyClicks(again.MemoryLimitBox(), QStringLiteral("512"));
-        again.accept();
+        TypeAndAccept(again, again.MemoryLimitBox(), QStringLiteral("512"));
         QCOMPARE(StoredValue("ResultMemoryLimitMB").toLongLong(), 512);
         CDlgOptions third;
         third.LoadSettings();
         QCOMPARE(third.MemoryLimitBox()->value(), 512);
+    }
+
+    void connectionsAtOnceShowsAllForNoLimitAndIsStored()
+    {
+        int stored = 0; // nothing stored yet: all at once
+        for (const int typed : {8, 0}) {
+            CDlgOptions dialog;
+            dialog.LoadSettings();
+            QCOMPARE(LabelOf(dialog, dialog.ConnectionsAtOnceBox()),
+                     QStringLiteral("Connections at once:"));
+            QCOMPARE(dialog.ConnectionsAtOnceBox()->value(), stored);
+            TypeAndAccept(dialog, dialog.ConnectionsAtOnceBox(), QString::number(typed));
+            QCOMPARE(StoredValue("ConnectionsAtOnce").toInt(), typed);
+            QCOMPARE(CRunSettings::Load().connectionsAtOnce, typed);
+            stored = typed;
+        }
+        CDlgOptions shown;
+        shown.LoadSettings();
+        QCOMPARE(shown.ConnectionsAtOnceBox()->text(), QStringLiteral("All"));
     }
 
     void cancelStoresNothing()
@@ -154,6 +168,22 @@ private slots:
     }
 
 private:
+    // Types `text` over the box's value, as people do, and presses OK.
+    static void TypeAndAccept(CDlgOptions& dialog, QSpinBox* box, const QString& text)
+    {
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        dialog.accept();
+    }
+
+    // The text of the form's label for `field`; empty when it has none.
+    static QString LabelOf(const CDlgOptions& dialog, QWidget* field)
+    {
+        const auto* form = dialog.findChild<QFormLayout*>();
+        const auto* label = form ? qobject_cast<QLabel*>(form->labelForField(field)) : nullptr;
+        return label ? label->text() : QString();
+    }
+
     // On its square, as people click: the box spans the dialog's width, and its middle may lie
     // past the end of its text, where a click does nothing.
     static void ClickTheBox(QCheckBox* box)

@@ -255,11 +255,14 @@ TEST(RunSettings, DefaultsAndSaveRules)
     EXPECT_TRUE(loaded.useSeparator);
     EXPECT_FALSE(loaded.ignoreInfo);
     EXPECT_FALSE(loaded.reconnect);
+    EXPECT_EQ(loaded.connectionsAtOnce, 0) << "all at once";
 
     CRunSettings changed;
     changed.separator = u"GO"_qs;
     changed.reconnect = true;
+    changed.connectionsAtOnce = 8;
     changed.Save();
+    EXPECT_EQ(CRunSettings::Load().connectionsAtOnce, 8);
     for (const QString& refused : {QString(), u" "_qs}) {
         CRunSettings keep = CRunSettings::Load();
         keep.separator = refused;
@@ -274,6 +277,11 @@ TEST(RunSettings, DefaultsAndSaveRules)
 
     QSettings store(u"MarrowindTeam"_qs, u"Tessella"_qs);
     EXPECT_EQ(store.value(u"Settings/USESEP"_qs).toInt(), 1);
+    for (const char* unusable : {"-3", "many"}) {
+        store.setValue(u"Settings/ConnectionsAtOnce"_qs, QString::fromLatin1(unusable));
+        store.sync();
+        EXPECT_EQ(CRunSettings::Load().connectionsAtOnce, 0) << unusable;
+    }
 }
 
 TEST_F(Run, CharactersBeyondTheBasicPlaneReachSqliteByteForByte)
@@ -453,4 +461,148 @@ TEST(RunOfManyEntries, EveryEntryRunsOrSaysWhyNot)
     // The first start is the preparation's; the query threads' are the 2nd to 1001st.
     EXPECT_EQ(refusedCount, kEntries / 3);
     EXPECT_GT(ranCount, 0);
+}
+
+namespace {
+
+// A single step of the engine that takes minutes; a stop cancels it.
+const QString kEndlessCount =
+    u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000000000) "
+    u"SELECT count(*) FROM c"_qs;
+
+// Every thread start is counted, and at each one how many query threads of the watched document
+// run, the one being started included: the largest count a run reaches is one seen here.
+std::atomic<int> s_threadStarts{0};
+std::atomic<const CTessellaDoc*> s_watched{nullptr};
+std::atomic<std::size_t> s_mostRunning{0};
+
+void WatchStart()
+{
+    ++s_threadStarts;
+    const CTessellaDoc* document = s_watched.load();
+    if (!document || document->IsPreparing()) {
+        return; // the preparation's own start: its threads are still being made
+    }
+    std::size_t running = 0;
+    for (const auto& thread : document->QueryThreads()) {
+        running += thread->IsRunning() ? 1 : 0;
+    }
+    std::size_t most = s_mostRunning.load();
+    while (running > most && !s_mostRunning.compare_exchange_weak(most, running)) {
+    }
+}
+
+class RunConnectionsAtOnce : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CRunSettings settings;
+        settings.connectionsAtOnce = kAtOnce;
+        document->SetSettingsOverride(settings);
+        for (int i = 0; i < kEntries; ++i) {
+            document->m_connections.append(Entry(source.Name()));
+        }
+        s_threadStarts = 0;
+        s_mostRunning = 0;
+        s_watched = document.get();
+        CWorkerThread::SetStartProbe(&WatchStart);
+    }
+    void TearDown() override
+    {
+        CWorkerThread::SetStartProbe(nullptr);
+        s_watched = nullptr;
+    }
+
+    // Starts a run and waits until its first entry queries and the others wait.
+    void StartEndlessRun()
+    {
+        CStringTextSource sql(kEndlessCount);
+        document->StartRun(sql);
+        QElapsedTimer clock;
+        clock.start();
+        while (document->IsPreparing() || document->IsWaitingToStart(0)) {
+            ASSERT_LT(clock.elapsed(), TimeBound(20000)) << "the first entry never started";
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    }
+
+    static constexpr int kAtOnce = 2;
+    static constexpr int kEntries = 6;
+    SqliteDataSource source;
+    std::unique_ptr<CTessellaDoc> document = std::make_unique<CTessellaDoc>();
+    // Kept while a document closed in the middle of a run ends its threads: they post to it.
+    RecordingResultsWindow window{*document};
+};
+
+} // namespace
+
+TEST_F(RunConnectionsAtOnce, NoMoreRunTogetherAndEveryEntryFinishesInItsOwnGroup)
+{
+    // Long enough per entry that the threads of one turn overlap.
+    const QString slowCount =
+        u"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 20000) "
+        u"SELECT count(*) AS n FROM c ;\n"_qs;
+    ASSERT_TRUE(RunToEnd(*document, slowCount + Rows(50), int(TimeBound(120000))));
+
+    EXPECT_EQ(s_mostRunning.load(), std::size_t(kAtOnce));
+    EXPECT_EQ(s_threadStarts.load(), kEntries + 1) << "the preparation, then each entry once";
+    QStringList ran{u"4|n"_qs, u"3|20000"_qs, u"1|End(No data found)"_qs, u"4|i"_qs};
+    for (int i = 1; i <= 50; ++i) {
+        ran << u"3|"_qs + QString::number(i);
+    }
+    ran << u"1|End(No data found)"_qs;
+    int titles = 0;
+    const QMap<QString, QStringList> groups = Groups(*document, titles);
+    EXPECT_EQ(titles, kEntries);
+    const CQueryThreadArray& threads = document->QueryThreads();
+    ASSERT_EQ(threads.size(), std::size_t(kEntries));
+    for (std::size_t i = 0; i < threads.size(); ++i) {
+        const QString title = source.Name() + u" #"_qs + QString::number(i + 1);
+        EXPECT_EQ(threads[i].GroupTitle(), title);
+        EXPECT_EQ(groups.value(title), ran) << title.toStdString();
+        EXPECT_FALSE(threads[i].Failed()) << title.toStdString();
+        EXPECT_TRUE(document->HasEnded(i));
+    }
+}
+
+TEST_F(RunConnectionsAtOnce, StopAndCloseStartNoneOfTheWaitingEntries)
+{
+    document->m_connections.resize(4);
+    CRunSettings one;
+    one.connectionsAtOnce = 1;
+    document->SetSettingsOverride(one);
+
+    StartEndlessRun();
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_TRUE(document->IsWaitingToStart(i)) << i;
+    }
+    EXPECT_FALSE(document->IsIdle()) << "entries wait for their turn";
+    document->StopRun(0);
+    ASSERT_TRUE(WaitUntilIdle(*document, int(TimeBound(20000)))) << "the stop ends the run";
+    EXPECT_EQ(s_threadStarts.load(), 2) << "the preparation and the first entry alone";
+    const CQueryThreadArray& threads = document->QueryThreads();
+    ASSERT_EQ(threads.size(), 4u);
+    EXPECT_TRUE(threads[0].WaitDone(std::chrono::milliseconds(0)));
+    for (std::size_t i = 0; i < threads.size(); ++i) {
+        EXPECT_TRUE(document->HasEnded(i)) << i;
+        EXPECT_FALSE(threads[i].Failed()) << "a stop is no failure";
+        if (i > 0) {
+            EXPECT_FALSE(threads[i].WaitDone(std::chrono::milliseconds(0))) << i << " ran";
+        }
+    }
+    EXPECT_TRUE(ResultLines(*document).filter(u"2|"_qs).isEmpty())
+        << "a stop shows no error: " << ResultLines(*document).join(u'\n').toStdString();
+
+    // Closed in the middle of a run: the running entry is stopped and waited for, the waiting
+    // ones never start.
+    s_threadStarts = 0;
+    StartEndlessRun();
+    s_watched = nullptr;
+    QElapsedTimer closing;
+    closing.start();
+    document.reset();
+    RecordProperty("close_ms", int(closing.elapsed()));
+    EXPECT_LT(closing.elapsed(), TimeBound(20000));
+    EXPECT_EQ(s_threadStarts.load(), 2) << "the preparation and the first entry alone";
 }

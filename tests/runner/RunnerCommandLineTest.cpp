@@ -86,6 +86,16 @@ TEST(RunnerCommandLine, RunOptionsBelongToTheirDataSource)
     EXPECT_FALSE(Refusal({u"--result-memory-limit"_qs, u"lots"_qs, u"doc.tsl"_qs}).isEmpty());
     EXPECT_FALSE(
         Refusal({u"--result-memory-limit"_qs, u"8"_qs, u"--connect"_qs, u"D"_qs}).isEmpty());
+
+    EXPECT_EQ(Parsed({u"doc.tsl"_qs}).jobs, 0) << "all at once unless asked";
+    EXPECT_EQ(Parsed({u"--jobs"_qs, u"8"_qs, u"doc.tsl"_qs}).jobs, 8);
+    for (const QString& bad : {u"-1"_qs, u"few"_qs, u"2.5"_qs}) {
+        EXPECT_EQ(Refusal({u"--jobs"_qs, bad, u"doc.tsl"_qs}),
+                  u"--jobs needs a number of connections (0 for all at once)."_qs);
+    }
+    EXPECT_TRUE(Refusal({u"--jobs"_qs}).contains(u"needs a value"_qs));
+    EXPECT_TRUE(Refusal({u"--jobs"_qs, u"4"_qs, u"--connect"_qs, u"D"_qs}).contains(u"--jobs"_qs));
+    EXPECT_TRUE(CRunnerCommandLine::Usage().contains(u"--jobs N"_qs));
 }
 
 TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)
