@@ -29,25 +29,21 @@ void CPackedRows::Append(int kind, QStringView text)
     if (room > qsizetype(std::numeric_limits<quint32>::max())) {
         throw std::bad_alloc();
     }
-    Block& block = BlockWithRoom(room + 1); // + 1: a UTF-16 row starts on an even byte
-    quint32 start = block.used;
-    char* out = block.bytes.get() + start;
+    Block& block = BlockWithRoom(room);
+    char* const out = block.bytes.get() + block.used;
     quint8 form = Utf16;
-    qsizetype length = 0;
+    qsizetype length = 2 * text.size();
     if (validUtf16) {
         QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         length = encoder.appendToBuffer(out, text) - out;
         form = length == text.size() ? Ascii : Utf8;
     } else {
-        start += start % 2;
-        out = block.bytes.get() + start;
-        length = 2 * text.size();
         std::memcpy(out, text.utf16(), size_t(length));
     }
     const qsizetype fields = text.count(u'\t') + 1;
-    m_rows.push_back({quint32(&block - m_blocks.data()), start, quint32(length), quint8(kind), form,
+    m_rows.push_back({quint32(&block - m_blocks.data()), block.used, quint8(kind), form,
                       quint16(std::min<qsizetype>(fields, kFieldCountUnknown))});
-    block.used = start + quint32(length);
+    block.used += quint32(length);
 }
 
 CPackedRows::Block& CPackedRows::BlockWithRoom(qsizetype bytes)
@@ -71,9 +67,14 @@ const char* CPackedRows::Bytes(const Row& row) const
     return m_blocks[row.block].bytes.get() + row.start;
 }
 
-QStringView CPackedRows::Wide(const Row& row) const
+qsizetype CPackedRows::Length(qsizetype row) const
 {
-    return {reinterpret_cast<const char16_t*>(Bytes(row)), qsizetype(row.length / 2)};
+    const Row& entry = m_rows[size_t(row)];
+    const size_t next = size_t(row) + 1;
+    const quint32 end = next < m_rows.size() && m_rows[next].block == entry.block
+                            ? m_rows[next].start
+                            : m_blocks[entry.block].used;
+    return qsizetype(end - entry.start);
 }
 
 QString CPackedRows::Decode(const Row& row, const char* bytes, qsizetype length)
@@ -83,15 +84,19 @@ QString CPackedRows::Decode(const Row& row, const char* bytes, qsizetype length)
         return QString::fromLatin1(bytes, length);
     case Utf8:
         return QString::fromUtf8(bytes, length);
-    default:
-        return QStringView(reinterpret_cast<const char16_t*>(bytes), length / 2).toString();
+    default: {
+        // Copied, not viewed: the units need not lie on an even address.
+        QString text(length / 2, Qt::Uninitialized);
+        std::memcpy(text.data(), bytes, size_t(length / 2) * sizeof(char16_t));
+        return text;
+    }
     }
 }
 
 QString CPackedRows::Text(qsizetype row) const
 {
     const Row& entry = m_rows[size_t(row)];
-    return Decode(entry, Bytes(entry), entry.length);
+    return Decode(entry, Bytes(entry), Length(row));
 }
 
 int CPackedRows::FieldCount(qsizetype row) const
@@ -101,10 +106,10 @@ int CPackedRows::FieldCount(qsizetype row) const
         return entry.fieldCount;
     }
     if (entry.form == Utf16) {
-        return int(Wide(entry).count(u'\t')) + 1;
+        return int(Text(row).count(u'\t')) + 1;
     }
     const char* bytes = Bytes(entry);
-    return int(std::count(bytes, bytes + entry.length, kFieldSeparator)) + 1;
+    return int(std::count(bytes, bytes + Length(row), kFieldSeparator)) + 1;
 }
 
 QString CPackedRows::Field(qsizetype row, int index) const
@@ -114,16 +119,11 @@ QString CPackedRows::Field(qsizetype row, int index) const
     }
     const Row& entry = m_rows[size_t(row)];
     if (entry.form == Utf16) {
-        const QStringView text = Wide(entry);
-        qsizetype begin = 0;
-        for (int skipped = 0; skipped < index; ++skipped) {
-            begin = text.indexOf(u'\t', begin) + 1;
-        }
-        const qsizetype end = text.indexOf(u'\t', begin);
-        return (end < 0 ? text.sliced(begin) : text.sliced(begin, end - begin)).toString();
+        // Rare (units that are no valid UTF-16): the whole text, then the field.
+        return Text(row).section(u'\t', index, index);
     }
     const char* begin = Bytes(entry);
-    const char* const end = begin + entry.length;
+    const char* const end = begin + Length(row);
     for (int skipped = 0; skipped < index; ++skipped) {
         begin = FindSeparator(begin, end) + 1;
     }

@@ -10,7 +10,7 @@
 
 // Result rows held packed: the text of many rows one after another in large blocks, as UTF-8
 // (or, for a row that is no valid UTF-16 and so has no UTF-8 form, its UTF-16 units as they
-// are), and beside it one 16-byte entry a row with its place, length, kind and field count. A
+// are), and beside it one 12-byte entry a row with its place, kind and field count. A
 // million rows are a few blocks instead of a million heap strings with their headers and
 // allocator overhead. Appending only; the text is decoded again when a row is read.
 class CPackedRows
@@ -75,16 +75,17 @@ public:
     static constexpr quint32 kBlockBytes = 64U << 10;
 
 private:
+    // A row's length is where the next row of its block starts, or the block's end: what a row
+    // would store of it, it can be told from its neighbour.
     struct Row
     {
         quint32 block;
         quint32 start;
-        quint32 length; // bytes
         quint8 kind;
-        quint8 form;        // how the bytes hold the text
+        quint8 form;
         quint16 fieldCount; // kFieldCountUnknown when there are more
     };
-    static_assert(sizeof(Row) == 16);
+    static_assert(sizeof(Row) == 12);
 
     enum Form : quint8
     {
@@ -103,8 +104,8 @@ private:
 
     // A block with room for `bytes` more; a new one when the last is too full.
     Block& BlockWithRoom(qsizetype bytes);
-    QStringView Wide(const Row& row) const;
     const char* Bytes(const Row& row) const;
+    qsizetype Length(qsizetype row) const;
     static QString Decode(const Row& row, const char* bytes, qsizetype length);
 
     std::deque<Row> m_rows;

@@ -93,7 +93,7 @@ TEST(PackedRowsTest, RollBackForgetsWhatCameAfterTheMark)
     EXPECT_LE(rows.AllocatedBytes(), qint64(CPackedRows::kBlockBytes) + 64);
 }
 
-TEST(PackedRowsTest, HoldsTheUtf8TextAndSixteenBytesARowWhichTheBudgetChargesInFull)
+TEST(PackedRowsTest, HoldsTheUtf8TextAndTwelveBytesARowWhichTheBudgetChargesInFull)
 {
     CPackedRows rows;
     qint64 utf8 = 0;
@@ -106,6 +106,6 @@ TEST(PackedRowsTest, HoldsTheUtf8TextAndSixteenBytesARowWhichTheBudgetChargesInF
         rows.Append(ElemRow, text);
     }
     const qint64 held = rows.AllocatedBytes();
-    EXPECT_LE(held, utf8 + 16 * rows.Count() + qint64(CPackedRows::kBlockBytes));
+    EXPECT_LE(held, utf8 + 12 * rows.Count() + qint64(CPackedRows::kBlockBytes));
     EXPECT_GE(charged + qint64(CPackedRows::kBlockBytes), held);
 }
