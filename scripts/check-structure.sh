@@ -26,10 +26,11 @@ declare -A may_include=(
     [app]="app views results appbase execution document odbc"
 )
 
-# The files that call ODBC and its installer: the statement and connection wrappers, the
-# environment, and the installer's wrappers.
+# The files that call ODBC and its installer: the statement and connection wrappers, those of
+# the query threads' spare statement, the environment, and the installer's wrappers.
 odbc_call_files=(
     src/odbc/CODBCObjectCalls.cpp
+    src/odbc/CThreadODBCCalls.cpp
     src/odbc/COdbcEnvironment.cpp
     src/odbc/OdbcInstaller.cpp
 )

@@ -11,7 +11,7 @@
 // values in UTF-8, the password taking what is left.
 
 #include "odbc/ConnectString.h"
-#include "odbc/DriverBraces.h"
+#include "odbc/DriverTraits.h"
 
 #include <QList>
 #include <QPair>
@@ -104,8 +104,9 @@ struct DriverKind
 void CheckDriver(const DriverKind& driver, const Attributes& typed)
 {
     const std::optional<QString> text =
-        odbc::DriverBraces::ForLibrary(QString::fromLatin1(driver.library))
-            .ConnectString(typed[0].first, typed[0].second, typed[1].second, typed[2].second);
+        odbc::DriverTraits::ForConfiguration({{}, QString::fromLatin1(driver.library), {}})
+            .braces.ConnectString(typed[0].first, typed[0].second, typed[1].second,
+                                  typed[2].second);
     if (!text) {
         // Refused: one of the values, written plainly where the driver reads no braces, would
         // not come back as typed, or holds a brace or an equals sign, which some drivers read

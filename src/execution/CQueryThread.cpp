@@ -95,11 +95,9 @@ int CQueryThread::Work()
             // thing in the loop below, so one that came earlier is not lost).
             connection->ResetCancel();
             connection->SetAsyncMode(false);
-            const QString driver = connection->GetDriverName();
-            connection->SetUtf8Text(odbc::DriverGivesUtf8Text(driver),
-                                    odbc::DriverFillsWideElements(driver));
-            connection->SetUtf8Statements(odbc::DriverTakesOnlyUtf8(driver));
-            m_blankSemicolonComments = odbc::DriverEndsStatementsInComments(driver);
+            const odbc::DriverTraits& traits = connection->Traits();
+            connection->SetUtf8Text(traits.utf8Text, traits.fullWideElements);
+            connection->SetUtf8Statements(traits.utf8Statements);
             try {
                 RunBatches(*connection);
             } catch (const std::bad_alloc&) {
@@ -180,9 +178,11 @@ void CQueryThread::RunBatches(CThreadODBC& connection)
         if (CSqlScanner::IsBlank(m_batchList->at(done))) {
             continue;
         }
+        // Where the driver would cut the statement at a semicolon in a comment.
         const QString& batch = m_batchList->at(done);
-        RunBatch(connection,
-                 m_blankSemicolonComments ? CSqlScanner::BlankSemicolonComments(batch) : batch);
+        RunBatch(connection, connection.Traits().commentSemicolonsEndStatements
+                                 ? CSqlScanner::BlankSemicolonComments(batch)
+                                 : batch);
         if (connection.LinkLost() && done + 1 < count) {
             // Each would only fail again with the same diagnostics.
             const qsizetype left = count - done - 1;

@@ -113,7 +113,6 @@ private:
     std::vector<std::unique_ptr<CPostElemArray>> m_posted;
     QString m_rowText;
     QString m_refusal;
-    bool m_blankSemicolonComments = false; // the driver would cut the statement there
     std::atomic<qint64> m_rows{0};
     std::atomic<bool> m_failed{false};
     std::mutex m_activeLock;         // m_active against a stop from another thread

@@ -3,16 +3,9 @@
 #include "odbc/CConnectionShare.h"
 #include "odbc/COdbcEnvironment.h"
 #include "odbc/ConnectString.h"
-#include "odbc/DriverBraces.h"
+#include "odbc/OdbcInstaller.h"
 #include "odbc/OdbcString.h"
 #include "odbc/SystemUser.h"
-
-#include <odbcinst.h>
-
-#include <cstdint>
-#include <mutex>
-
-using odbc::In;
 
 namespace {
 
@@ -23,13 +16,9 @@ constexpr char16_t kApplicationName[] = u"Tessella";
 constexpr SQLINTEGER kSsConcatNull = 1222;
 constexpr SQLINTEGER kSsUseProcForPrep = 1202;
 constexpr SQLINTEGER kSsPreserveCursors = 1204;
+constexpr SQLUSMALLINT kSsRegionalize = 1229;
 
 CODBCObject::ErrorDisplay s_errorDisplay = nullptr;
-
-SQLPOINTER IntegerValue(SQLULEN value)
-{
-    return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value));
-}
 
 QString CursorTypeSuffix(SQLULEN type)
 {
@@ -61,44 +50,7 @@ QString StripPrefixes(const QString& message)
     return message.mid(start);
 }
 
-// One entry of the installer's configuration: "ODBC.INI" for data sources, "ODBCINST.INI" for
-// drivers.
-QString ProfileString(const QString& section, const QString& key, const QString& file)
-{
-    // The installer functions keep process-wide state (the configuration
-    // mode, static path buffers) and are not safe from two threads at once.
-    static std::mutex installerLock;
-    std::lock_guard guard(installerLock);
-    SQLSetConfigMode(ODBC_BOTH_DSN);
-    odbc::WideBuffer value(260);
-    SQLGetPrivateProfileStringW(In(section), In(key), In(u""_qs), value.data(), value.chars(),
-                                In(file));
-    return value.text();
-}
-
-// The "Driver" entry of a data source in the user's or the system's ODBC.INI.
-QString DriverEntry(const QString& dataSource)
-{
-    return ProfileString(dataSource, u"Driver"_qs, u"ODBC.INI"_qs);
-}
-
-// The library the driver manager loads for a data source: its "Driver" entry is the path, or
-// names a driver whose own entry gives it.
-QString DriverLibrary(const QString& dataSource)
-{
-    const QString entry = DriverEntry(dataSource);
-    if (entry.isEmpty() || entry.contains(u'/')) {
-        return entry;
-    }
-    return ProfileString(entry, u"Driver"_qs, u"ODBCINST.INI"_qs);
-}
-
 } // namespace
-
-QString CODBCObject::DataSourceEntry(const QString& dataSource, const QString& key)
-{
-    return ProfileString(dataSource, key, u"ODBC.INI"_qs);
-}
 
 void CODBCObject::SetErrorDisplay(ErrorDisplay display)
 {
@@ -123,9 +75,9 @@ void CODBCObject::ReleaseConnection()
     if (!CODBCObject::Disconnect() && m_hdbc != SQL_NULL_HDBC) {
         // The driver refused to disconnect (an open transaction, a dead link):
         // roll back and try once more rather than leak the handle.
-        SQLEndTran(SQL_HANDLE_DBC, m_hdbc, SQL_ROLLBACK);
-        SQLDisconnect(m_hdbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
+        SqlEndTran(SQL_ROLLBACK);
+        SqlDisconnect();
+        SqlFreeConnect();
         SetHdbc(SQL_NULL_HDBC);
     }
 }
@@ -140,15 +92,10 @@ void CODBCObject::SetHdbc(SQLHDBC hdbc)
 
 bool CODBCObject::AllocEnvironment()
 {
-    std::lock_guard guard(COdbcEnvironment::Lock());
     if (COdbcEnvironment::Handle() != SQL_NULL_HENV) {
         return true;
     }
-    if (!CheckReturn(SqlAllocEnv())) {
-        return false;
-    }
-    return CheckReturn(SQLSetEnvAttr(COdbcEnvironment::Handle(), SQL_ATTR_ODBC_VERSION,
-                                     IntegerValue(m_odbcVersion), 0));
+    return CheckReturn(COdbcEnvironment::Allocate());
 }
 
 bool CODBCObject::AllocConnection()
@@ -185,11 +132,12 @@ bool CODBCObject::OpenConnection(const QString& dataSource, const QString& user,
                                  const QString& password, SQLUSMALLINT completion,
                                  QString& completed, SQLRETURN& rc)
 {
-    QString connectString = BuildConnectString(dataSource, user, password, false);
+    m_traits = odbc::DriverTraits::ForDataSource(dataSource);
+    QString connectString = BuildConnectString(m_traits, dataSource, user, password, false);
     const bool safe = !connectString.isEmpty();
     // The driver's attributes are set either way; the keys they add to a string (the
     // application's name) are lost to SQLConnect, which is only used for drivers we do not know.
-    if (!ApplyDriverOptions(dataSource, connectString)) {
+    if (!ApplyDriverOptions(m_traits, connectString)) {
         return false;
     }
     if (safe) {
@@ -213,9 +161,15 @@ void CODBCObject::TakeConnection(const QString& user, const QString& completed)
         name = odbc::LoggedOnUserName();
     }
     m_userName = name;
+    ShareConnection();
+}
+
+void CODBCObject::ShareConnection()
+{
     ReleaseShare();
     m_connectionShare = std::make_shared<CConnectionShare>(m_hdbc);
     GetInfoString(SQL_DBMS_NAME, m_dbmsName);
+    m_traits.LearnConnectedDriver(GetDriverName(), m_dbmsName);
 }
 
 void CODBCObject::ReportError(bool showErrors, QString* errorText)
@@ -268,8 +222,7 @@ bool CODBCObject::ConnectNoPrompt(const QString& dataSource, const QString& user
     m_connectString = completed;
     m_dataSource = dataSource;
     TakeConnection(user, completed);
-    if (AfterConnect(dataSource) && (catalog.isEmpty() || SetCatalog(catalog)) &&
-        PrepareStatement()) {
+    if (AfterConnect() && (catalog.isEmpty() || SetCatalog(catalog)) && PrepareStatement()) {
         return true;
     }
     ReportError(showErrors, errorText);
@@ -301,7 +254,7 @@ bool CODBCObject::Connect(const QString& dataSource, const QString& user, const 
     m_connectString = completed;
     m_dataSource = dataSource;
     TakeConnection(user, completed);
-    if (!AfterConnect(dataSource) || !PrepareStatement()) {
+    if (!AfterConnect() || !PrepareStatement()) {
         ReportError(showErrors, errorText);
         Disconnect();
         return false;
@@ -322,6 +275,9 @@ bool CODBCObject::ConnectWithString(const QString& connectString, int timeOut, b
     }
     SetTimeouts(timeOut, 2);
     m_password = odbc::ConnectValue(connectString, QStringLiteral("PWD"));
+    // The string is the driver's to read: only the data source the object was
+    // last connected to by name is known here.
+    m_traits = odbc::DriverTraits::ForDataSource(m_dataSource);
     QString completed;
     if (!CheckReturn(DriverConnect(connectString, SQL_DRIVER_COMPLETE, completed))) {
         ReportError(showErrors, errorText);
@@ -330,10 +286,8 @@ bool CODBCObject::ConnectWithString(const QString& connectString, int timeOut, b
     }
     m_userName = odbc::ConnectValue(completed, QStringLiteral("UID"));
     m_password = odbc::ConnectValue(completed, QStringLiteral("PWD"));
-    ReleaseShare();
-    m_connectionShare = std::make_shared<CConnectionShare>(m_hdbc);
-    GetInfoString(SQL_DBMS_NAME, m_dbmsName);
-    if (AfterConnect(m_dataSource) && PrepareStatement()) {
+    ShareConnection();
+    if (AfterConnect() && PrepareStatement()) {
         return true;
     }
     ReportError(showErrors, errorText);
@@ -358,6 +312,7 @@ bool CODBCObject::Clone(CODBCObject& source)
     m_userName = source.m_userName;
     m_password = source.m_password;
     m_convertValues = source.m_convertValues;
+    m_traits = source.m_traits;
     return PrepareStatement();
 }
 
@@ -386,50 +341,44 @@ bool CODBCObject::Disconnect()
     return true;
 }
 
-QString CODBCObject::BuildConnectString(const QString& dataSource, const QString& user,
-                                        const QString& password, bool useFileDsn)
+QString CODBCObject::BuildConnectString(const odbc::DriverTraits& traits, const QString& dataSource,
+                                        const QString& user, const QString& password,
+                                        bool useFileDsn)
 {
     QString key = QStringLiteral("DSN");
     if (useFileDsn) {
-        if (DriverEntry(dataSource).isEmpty()) {
+        if (odbc::DataSourceEntry(dataSource, u"Driver"_qs).isEmpty()) {
             key = QStringLiteral("FILEDSN");
         }
     }
-    return odbc::DriverBraces::ForLibrary(DriverLibrary(dataSource))
-        .ConnectString(key, dataSource, user, password)
-        .value_or(QString());
+    return traits.braces.ConnectString(key, dataSource, user, password).value_or(QString());
 }
 
-bool CODBCObject::ApplyDriverOptions(const QString& dataSource, QString& connectString)
+bool CODBCObject::ApplyDriverOptions(const odbc::DriverTraits& traits, QString& connectString)
 {
-    const QString driverName = DriverEntry(dataSource).toLower();
-    if (driverName.contains(u"sqlsrv32")) {
+    if (traits.sqlServerLogin) {
         SqlSetConnectAttr(kSsConcatNull, 0);
         connectString += u";APP="_qs + QString::fromUtf16(kApplicationName);
     }
-    // MariaDB Connector/ODBC takes the login time-out attribute but a server
-    // that accepts the connection and never greets held its connect for good;
-    // its own key bounds the handshake too. It bounds nothing after login.
-    if (m_loginTimeOut > 0 &&
-        (driverName.contains(u"mariadb") || driverName.contains(u"libmaodbc"))) {
+    // The key bounds nothing after login.
+    if (m_loginTimeOut > 0 && traits.handshakeTimeoutKey) {
         connectString += u";CONN_TIMEOUT="_qs + QString::number(m_loginTimeOut);
     }
     SqlSetConnectAttr(SQL_ATTR_ODBC_CURSORS, SQL_CUR_USE_IF_NEEDED);
     return true;
 }
 
-bool CODBCObject::AfterConnect(const QString& /*dataSource*/)
+bool CODBCObject::AfterConnect()
 {
     QString dropped;
-    if (IsSQLServer()) {
+    if (m_traits.sqlServerStatements) {
         if (!CheckReturn(SqlSetConnectAttr(kSsUseProcForPrep, 0))) {
             GetErrorText(dropped);
         }
         SqlSetConnectAttr(kSsPreserveCursors, 1);
         return true;
     }
-    if (IsMySQL()) {
-        // Backslashes in string literals are data, as in standard SQL.
+    if (m_traits.backslashesAreData) {
         if (!ExecuteSql(QStringLiteral("SET sql_mode='NO_BACKSLASH_ESCAPES'"), false)) {
             GetErrorText(dropped);
         }
@@ -472,7 +421,7 @@ SQLRETURN CODBCObject::BrowseConnect(const QString& input, QString& output)
 {
     odbc::WideBuffer out(2000);
     SQLSMALLINT length = 0;
-    const SQLRETURN rc = SQLBrowseConnectW(m_hdbc, In(input), SQL_NTS, out.data(), 2000, &length);
+    const SQLRETURN rc = SqlBrowseConnect(input, out.data(), 2000, &length);
     output = out.text();
     return rc;
 }
@@ -491,16 +440,6 @@ QString CODBCObject::GetDataSourceName()
     return name.isEmpty() ? m_dataSource : name;
 }
 
-bool CODBCObject::IsSQLServer() const
-{
-    return m_dbmsName.toLower().contains(u"microsoft sql");
-}
-
-bool CODBCObject::IsMySQL() const
-{
-    return m_dbmsName.toLower().contains(u"mysql");
-}
-
 // --- statement set-up -----------------------------------------------------
 
 bool CODBCObject::PrepareStatement()
@@ -508,13 +447,27 @@ bool CODBCObject::PrepareStatement()
     m_rowIndex = 0;
     m_currentRow = -1;
     m_currentRowCompanion = -1;
-    if (m_hstmt == SQL_NULL_HSTMT && !CheckReturn(SqlAllocStmt())) {
-        return false;
+    if (m_hstmt == SQL_NULL_HSTMT) {
+        const SQLRETURN rc = SqlAllocStmt();
+        if (SQL_SUCCEEDED(rc)) {
+            ApplyStatementOptions();
+        }
+        if (!CheckReturn(rc)) {
+            return false;
+        }
     }
     Close();
     ApplyQueryTimeout();
     SetAsyncMode(false);
     return true;
+}
+
+void CODBCObject::ApplyStatementOptions()
+{
+    if (m_traits.sqlServerStatements && !SQL_SUCCEEDED(SqlSetStmtOption(kSsRegionalize, 0))) {
+        QString dropped;
+        GetErrorText(dropped);
+    }
 }
 
 void CODBCObject::ApplyQueryTimeout()
@@ -593,42 +546,35 @@ bool CODBCObject::CheckReturn(SQLRETURN rc, bool /*report*/)
 
 bool CODBCObject::GetErrorText(QString& text, SQLINTEGER* nativeError, bool strip)
 {
-    SQLWCHAR state[6] = {};
-    odbc::WideBuffer message(512);
-    SQLSMALLINT length = 0;
-    SQLINTEGER ignoredNative = 0;
-    SQLRETURN rc =
-        SqlError(state, nativeError ? nativeError : &ignoredNative, message.data(), 511, &length);
-    if (rc == SQL_NO_DATA) {
-        text.clear();
-        return false;
-    }
-    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-        return false;
-    }
-    const QString firstState = odbc::FromBuffer(state, 5);
-    bool linkFailure = false;
-    QString currentState = firstState;
-    do {
-        if (currentState == u"08S01"_qs) {
-            linkFailure = true;
+    SQLRETURN end = SQL_SUCCESS;
+    const std::vector<odbc::DiagRecord> records = odbc::ReadDiagRecords(
+        [this](SQLSMALLINT, SQLWCHAR* state, SQLINTEGER* native, SQLWCHAR* message,
+               SQLSMALLINT messageMax, SQLSMALLINT* messageLength) {
+            return SqlError(state, native, message, messageMax, messageLength);
+        },
+        &end);
+    if (records.empty()) {
+        if (end == SQL_NO_DATA) {
+            text.clear();
         }
+        return false;
+    }
+    bool linkFailure = false;
+    for (const odbc::DiagRecord& record : records) {
+        linkFailure = linkFailure || record.state == u"08S01"_qs;
         if (!text.isEmpty()) {
             text += u"\r\n";
         }
-        text += strip ? StripPrefixes(message.text()) : currentState + u' ' + message.text();
-
-        state[0] = 0;
-        message = odbc::WideBuffer(512);
-        rc = SqlError(state, &ignoredNative, message.data(), 511, &length);
-        currentState = odbc::FromBuffer(state, 5);
-    } while ((rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) && currentState != u"00000"_qs);
-
+        text += strip ? StripPrefixes(record.message) : record.state + u' ' + record.message;
+    }
     text = odbc::MaskPassword(text, m_password);
+    if (nativeError) {
+        *nativeError = records.front().nativeError;
+    }
     if (linkFailure && nativeError) {
-        *nativeError = 5;
-    } else if (nativeError && *nativeError == 0 && firstState == u"S1000"_qs) {
-        *nativeError = 8;
+        *nativeError = kNativeLinkFailure;
+    } else if (nativeError && *nativeError == 0 && records.front().state == u"S1000"_qs) {
+        *nativeError = kNativeGeneralError;
     } else if (text.contains(u"Cursor type changed")) {
         SQLULEN cursorType = 0;
         if (SQL_SUCCEEDED(SqlGetStmtOption(SQL_CURSOR_TYPE, &cursorType))) {
@@ -636,4 +582,18 @@ bool CODBCObject::GetErrorText(QString& text, SQLINTEGER* nativeError, bool stri
         }
     }
     return true;
+}
+
+std::vector<odbc::DiagRecord> CODBCObject::ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    if (handle == SQL_NULL_HANDLE) {
+        return {};
+    }
+    return odbc::ReadDiagRecords([this, handleType, handle](SQLSMALLINT number, SQLWCHAR* state,
+                                                            SQLINTEGER* native, SQLWCHAR* message,
+                                                            SQLSMALLINT messageMax,
+                                                            SQLSMALLINT* messageLength) {
+        return SqlGetDiagRec(handleType, handle, number, state, native, message, messageMax,
+                             messageLength);
+    });
 }

@@ -2,6 +2,8 @@
 
 #include "odbc/CSQLObject.h"
 #include "odbc/ColumnInfo.h"
+#include "odbc/DiagRecord.h"
+#include "odbc/DriverTraits.h"
 
 #include <QString>
 
@@ -32,11 +34,12 @@ using ParameterDataCallback = SQLLEN (*)(void* context, SQLUSMALLINT parameter, 
                                          SQLLEN size);
 
 // One ODBC connection handle and one statement handle over the process-wide
-// environment. Every ODBC call of the program goes through one of the virtual
-// Sql* wrappers below, and every return code through CheckReturn, so that a
-// subclass can watch or replace any call. ODBC outcomes are never thrown: an
-// operation answers true/false (or a count, -1 on failure) and leaves the
-// status code in the object; the diagnostic text is read afterwards.
+// environment (COdbcEnvironment's). Every ODBC call on the object's handles
+// goes through one of the virtual Sql* wrappers below, and every return code
+// through CheckReturn, so that a subclass can watch or replace any call; the
+// installer's configuration is read through OdbcInstaller. ODBC outcomes are
+// never thrown: an operation answers true/false (or a count, -1 on failure) and
+// leaves the status code in the object; the diagnostic text is read afterwards.
 //
 // An object is used by one thread at a time.
 class CODBCObject : public CSQLObject
@@ -74,10 +77,11 @@ public:
 
     // "DSN=...;UID=...;PWD=..." as the data source's driver reads it; empty when a value could
     // end its attribute early or add one there (a connect then passes the values to SQLConnect).
-    virtual QString BuildConnectString(const QString& dataSource, const QString& user,
-                                       const QString& password, bool useFileDsn = false);
-    virtual bool ApplyDriverOptions(const QString& dataSource, QString& connectString);
-    virtual bool AfterConnect(const QString& dataSource);
+    virtual QString BuildConnectString(const odbc::DriverTraits& traits, const QString& dataSource,
+                                       const QString& user, const QString& password,
+                                       bool useFileDsn = false);
+    virtual bool ApplyDriverOptions(const odbc::DriverTraits& traits, QString& connectString);
+    virtual bool AfterConnect();
     virtual bool SetCatalog(const QString& name);
 
     // Lists the driver manager's data sources: SQL_FETCH_FIRST, then
@@ -87,8 +91,8 @@ public:
     virtual SQLRETURN BrowseConnect(const QString& input, QString& output);
     virtual QString GetDriverName();
     virtual QString GetDataSourceName();
-    bool IsSQLServer() const;
-    bool IsMySQL() const;
+    // What the driver of the connection needs beyond plain ODBC, learnt by the last connect.
+    const odbc::DriverTraits& Traits() const { return m_traits; }
 
     // --- statement set-up --------------------------------------------------
     // Allocates the statement when needed and readies it for the next one.
@@ -159,9 +163,9 @@ public:
     const std::vector<std::unique_ptr<ColumnInfo>>& Columns() const { return m_columns; }
 
     // Binds text columns as UTF-8 instead of wide text from the next result
-    // on; only for a driver whose 8-bit text is UTF-8 (odbc::DriverGivesUtf8Text).
+    // on; only for a driver whose 8-bit text is UTF-8 (DriverTraits::utf8Text).
     // `fullElement`: a value may show one character beyond the display size
-    // (odbc::DriverFillsWideElements).
+    // (DriverTraits::fullWideElements).
     void SetUtf8Text(bool on, bool fullElement = false)
     {
         m_utf8Text = on;
@@ -169,7 +173,7 @@ public:
     }
     bool Utf8Text() const { return m_utf8Text; }
     // Hands statements to the driver as UTF-8 through the 8-bit entry point,
-    // for a driver that has no other (odbc::DriverTakesOnlyUtf8): the driver
+    // for a driver that has no other (DriverTraits::utf8Statements): the driver
     // manager's own conversion cannot carry characters beyond the Basic
     // Multilingual Plane and mangles the whole statement when it meets one.
     void SetUtf8Statements(bool on) { m_utf8Statements = on; }
@@ -183,19 +187,23 @@ public:
     // Judges `rc` into the status code; true for SQL_SUCCESS(_WITH_INFO).
     virtual bool CheckReturn(SQLRETURN rc, bool report = true);
     // All diagnostic records of the handles, one "SQLSTATE message" line each,
-    // joined by CR LF. False with an empty text when there is none.
+    // appended to `text` joined by CR LF; they are read once. False with an empty
+    // text when there is none. `nativeError` gets the first record's native code,
+    // or one of the two below.
     virtual bool GetErrorText(QString& text, SQLINTEGER* nativeError = nullptr, bool strip = false);
+    // Native codes of our own for records that carry none the user could look up:
+    // a record says the link to the server failed (08S01), or the first is the
+    // ODBC 2 general error (S1000) without a code of the driver's.
+    static constexpr SQLINTEGER kNativeLinkFailure = 5;
+    static constexpr SQLINTEGER kNativeGeneralError = 8;
 
     const QString& GetDbmsName() const { return m_dbmsName; }
     const QString& GetDataSourceField() const { return m_dataSource; }
     const QString& GetConnectString() const { return m_connectString; }
     SQLHDBC GetHdbc() const { return m_hdbc; }
     SQLHSTMT GetHstmt() const { return m_hstmt; }
-    int GetOdbcVersion() const { return m_odbcVersion; }
-    void SetOdbcVersion(int version) { m_odbcVersion = version; }
 
     // --- ODBC call wrappers: each passes its arguments to one ODBC function --
-    virtual SQLRETURN SqlAllocEnv();
     virtual SQLRETURN SqlAllocConnect();
     virtual SQLRETURN SqlAllocStmt();
     virtual SQLRETURN SqlError(SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCHAR* message,
@@ -205,6 +213,8 @@ public:
     virtual SQLRETURN SqlDriverConnect(SQLHWND window, const QString& connectString,
                                        SQLWCHAR* completed, SQLSMALLINT completedMax,
                                        SQLSMALLINT* completedLength, SQLUSMALLINT completion);
+    virtual SQLRETURN SqlBrowseConnect(const QString& input, SQLWCHAR* output,
+                                       SQLSMALLINT outputMax, SQLSMALLINT* outputLength);
     virtual SQLRETURN SqlSetConnectAttr(SQLINTEGER attribute, SQLULEN value);
     virtual SQLRETURN SqlSetConnectAttrText(SQLINTEGER attribute, const QString& value);
     virtual SQLRETURN SqlGetConnectOption(SQLUSMALLINT option, SQLPOINTER value);
@@ -243,6 +253,7 @@ public:
     virtual SQLRETURN SqlExecute();
     virtual SQLRETURN SqlExecDirect(const QString& text);
     virtual SQLRETURN SqlTransact(SQLUSMALLINT completion);
+    virtual SQLRETURN SqlEndTran(SQLUSMALLINT completion);
     virtual SQLRETURN SqlNumResultCols(SQLSMALLINT* count);
     virtual SQLRETURN SqlNumParams(SQLSMALLINT* count);
     virtual SQLRETURN SqlDescribeCol(SQLUSMALLINT column, SQLWCHAR* name, SQLSMALLINT nameMax,
@@ -272,11 +283,6 @@ public:
     virtual SQLRETURN SqlFreeStmt(SQLUSMALLINT option);
     virtual SQLRETURN SqlCloseCursor();
     virtual SQLRETURN SqlFreeConnect();
-    virtual SQLRETURN SqlFreeEnv();
-
-    // An entry of a data source in the user's or the system's ODBC.INI; empty
-    // when it has none.
-    static QString DataSourceEntry(const QString& dataSource, const QString& key);
 
 protected:
     // Disconnects and frees the connection handle, also when the driver
@@ -293,6 +299,10 @@ protected:
     bool OpenConnection(const QString& dataSource, const QString& user, const QString& password,
                         SQLUSMALLINT completion, QString& completed, SQLRETURN& rc);
     void TakeConnection(const QString& user, const QString& completed);
+    // Shares the new connection and learns what its driver is.
+    void ShareConnection();
+    // Sets the options a new statement needs on this driver.
+    void ApplyStatementOptions();
     void ReportError(bool showErrors, QString* errorText);
     void ReleaseShare();
     SQLRETURN ExecuteNeedDataLoop(SQLRETURN rc, ParameterDataCallback callback, void* context);
@@ -302,9 +312,10 @@ protected:
     bool ReadLongValue(ColumnInfo& column, QString& text);
     // True when the current row holds NULL in a column that is read piecewise.
     bool UnboundValueIsNull(const ColumnInfo& column);
+    // The diagnostic records of one handle, read without consuming them, so that
+    // they can still be reported afterwards.
+    std::vector<odbc::DiagRecord> ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
-    int m_unused = 0;
-    int m_odbcVersion = SQL_OV_ODBC2;
     int m_progressEnabled = 1;
     int m_loginTimeOut = 0; // seconds, of the connect under way; 0 for none
     // Assign the connection handle only through SetHdbc, which keeps m_hdbcHeld true.
@@ -326,4 +337,5 @@ protected:
     QString m_dbmsName;
     QString m_dataSource;
     QString m_connectString;
+    odbc::DriverTraits m_traits;
 };

@@ -11,8 +11,6 @@ using odbc::In;
 
 namespace {
 
-constexpr SQLUSMALLINT kSsRegionalize = 1229;
-
 // Catalog functions tell "no pattern" (null) from "empty name".
 SQLWCHAR* Optional(const QString& s)
 {
@@ -28,17 +26,6 @@ SQLPOINTER IntegerValue(SQLULEN value)
 
 // --- call wrappers ----------------------------------------------------------
 
-SQLRETURN CODBCObject::SqlAllocEnv()
-{
-    std::lock_guard guard(COdbcEnvironment::Lock());
-    SQLHENV env = SQL_NULL_HENV;
-    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    if (SQL_SUCCEEDED(rc)) {
-        COdbcEnvironment::SetHandle(env);
-    }
-    return rc;
-}
-
 SQLRETURN CODBCObject::SqlAllocConnect()
 {
     SQLHDBC hdbc = SQL_NULL_HDBC;
@@ -51,12 +38,7 @@ SQLRETURN CODBCObject::SqlAllocConnect()
 
 SQLRETURN CODBCObject::SqlAllocStmt()
 {
-    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &m_hstmt);
-    if (SQL_SUCCEEDED(rc) && IsSQLServer() && !SQL_SUCCEEDED(SqlSetStmtOption(kSsRegionalize, 0))) {
-        QString dropped;
-        GetErrorText(dropped);
-    }
-    return rc;
+    return SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &m_hstmt);
 }
 
 SQLRETURN CODBCObject::SqlError(SQLWCHAR* state, SQLINTEGER* nativeError, SQLWCHAR* message,
@@ -97,6 +79,12 @@ SQLRETURN CODBCObject::SqlDriverConnect(SQLHWND window, const QString& connectSt
     return SQLDriverConnectW(m_hdbc, window, In(connectString),
                              static_cast<SQLSMALLINT>(connectString.size()), completed,
                              completedMax, completedLength, completion);
+}
+
+SQLRETURN CODBCObject::SqlBrowseConnect(const QString& input, SQLWCHAR* output,
+                                        SQLSMALLINT outputMax, SQLSMALLINT* outputLength)
+{
+    return SQLBrowseConnectW(m_hdbc, In(input), SQL_NTS, output, outputMax, outputLength);
 }
 
 SQLRETURN CODBCObject::SqlSetConnectAttr(SQLINTEGER attribute, SQLULEN value)
@@ -246,6 +234,11 @@ SQLRETURN CODBCObject::SqlTransact(SQLUSMALLINT completion)
     return SQLTransact(COdbcEnvironment::Handle(), m_hdbc, completion);
 }
 
+SQLRETURN CODBCObject::SqlEndTran(SQLUSMALLINT completion)
+{
+    return SQLEndTran(SQL_HANDLE_DBC, m_hdbc, static_cast<SQLSMALLINT>(completion));
+}
+
 SQLRETURN CODBCObject::SqlNumResultCols(SQLSMALLINT* count)
 {
     return SQLNumResultCols(m_hstmt, count);
@@ -341,16 +334,6 @@ SQLRETURN CODBCObject::SqlFreeConnect()
     const SQLRETURN rc = SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
     if (SQL_SUCCEEDED(rc)) {
         SetHdbc(SQL_NULL_HDBC);
-    }
-    return rc;
-}
-
-SQLRETURN CODBCObject::SqlFreeEnv()
-{
-    std::lock_guard guard(COdbcEnvironment::Lock());
-    const SQLRETURN rc = SQLFreeHandle(SQL_HANDLE_ENV, COdbcEnvironment::Handle());
-    if (SQL_SUCCEEDED(rc)) {
-        COdbcEnvironment::SetHandle(SQL_NULL_HENV);
     }
     return rc;
 }

@@ -290,19 +290,11 @@ bool CODBCObject::CheckVersions(QString& driverVersion, QString& managerVersion,
 
 int CODBCObject::HasErrorRecords()
 {
-    for (SQLSMALLINT record = 1;; ++record) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER native = 0;
-        odbc::WideBuffer message(512);
-        SQLSMALLINT length = 0;
-        const SQLRETURN rc = SqlGetDiagRec(SQL_HANDLE_STMT, m_hstmt, record, state, &native,
-                                           message.data(), 511, &length);
-        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
-            return 1;
-        }
-        const bool warning = state[0] == u'0' && state[1] == u'1';
-        if (!warning && native != 0) {
+    for (const odbc::DiagRecord& record : ReadDiagnostics(SQL_HANDLE_STMT, m_hstmt)) {
+        const bool warning = record.state.startsWith(u"01");
+        if (!warning && record.nativeError != 0) {
             return -1;
         }
     }
+    return 1;
 }

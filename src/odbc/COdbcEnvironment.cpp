@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include <cstdint>
+
 std::atomic<SQLHENV> COdbcEnvironment::s_handle{SQL_NULL_HENV};
 int COdbcEnvironment::s_users = 0;
 
@@ -16,9 +18,22 @@ SQLHENV COdbcEnvironment::Handle()
     return s_handle.load();
 }
 
-void COdbcEnvironment::SetHandle(SQLHENV handle)
+SQLRETURN COdbcEnvironment::Allocate()
 {
-    s_handle.store(handle);
+    std::lock_guard guard(Lock());
+    if (s_handle.load() != SQL_NULL_HENV) {
+        return SQL_SUCCESS;
+    }
+    SQLHENV env = SQL_NULL_HENV;
+    const SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    if (!SQL_SUCCEEDED(rc)) {
+        return rc;
+    }
+    s_handle.store(env);
+    // ODBC 3: what the query threads rely on, among them SQLCancel of a statement that another
+    // thread executes, and the states the diagnostics are judged by (HY000, not S1000).
+    return SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                         reinterpret_cast<SQLPOINTER>(std::uintptr_t{SQL_OV_ODBC3}), 0);
 }
 
 void COdbcEnvironment::AddUser()

@@ -6,9 +6,10 @@
 #include <mutex>
 
 // The one ODBC environment handle of the process, shared by every connection
-// object. It lives from the first allocation until the last connection object
-// is destroyed; the recursive lock guards its allocation, attributes and freeing
-// and the count of live objects, so threads may create and destroy objects freely.
+// object, and the only place that allocates it. It lives from the first
+// allocation until the last connection object is destroyed; the recursive lock
+// guards its allocation, attributes and freeing and the count of live objects,
+// so threads may create and destroy objects freely.
 class COdbcEnvironment
 {
 public:
@@ -16,8 +17,9 @@ public:
 
     // The handle, or SQL_NULL_HENV before the first allocation.
     static SQLHENV Handle();
-    // Called under Lock() by whoever allocated or freed the handle.
-    static void SetHandle(SQLHENV handle);
+    // Allocates the handle unless there is one, asking for ODBC 3 behaviour; the
+    // return code of the call that failed, or of the last one.
+    static SQLRETURN Allocate();
 
     // Counts a live connection object.
     static void AddUser();

@@ -1,49 +1,17 @@
 #include "odbc/CThreadODBC.h"
 
-#include "odbc/COdbcEnvironment.h"
 #include "odbc/CThreadOdbcOwner.h"
 #include "odbc/LinkFailure.h"
 
 #include <chrono>
-#include <cstdint>
 #include <thread>
-
-CThreadODBC::CThreadODBC(CThreadOdbcOwner* owner) : m_ownerThread(owner)
-{
-    // Query threads want ODBC 3 behaviour; whoever allocates the shared
-    // environment first decides its version.
-    if (COdbcEnvironment::Handle() != SQL_NULL_HENV) {
-        return;
-    }
-    std::lock_guard guard(COdbcEnvironment::Lock());
-    if (COdbcEnvironment::Handle() != SQL_NULL_HENV) {
-        return;
-    }
-    if (CheckReturn(SqlAllocEnv())) {
-        CheckReturn(SQLSetEnvAttr(COdbcEnvironment::Handle(), SQL_ATTR_ODBC_VERSION,
-                                  reinterpret_cast<SQLPOINTER>(std::uintptr_t{SQL_OV_ODBC3}), 0));
-    }
-}
-
-namespace {
-
-// Bit 26 of MariaDB's OPTION: one SQLExecDirect may carry several statements.
-constexpr qulonglong kMultiStatementsOption = 1ULL << 26;
-
-bool IsMariaDbDriver(const QString& driver)
-{
-    return driver.contains(u"mariadb", Qt::CaseInsensitive) ||
-           driver.contains(u"maodbc", Qt::CaseInsensitive);
-}
-
-} // namespace
 
 CThreadODBC::~CThreadODBC()
 {
     // The base class would disconnect on this thread; the connection's own
     // thread may hold the driver's lock for good, so it has to.
     OnConnectionThread([this] {
-        FreeInterruptStatement();
+        FreeSpareStatement();
         ReleaseConnection();
     });
     m_callThread.reset();
@@ -75,28 +43,22 @@ bool CThreadODBC::Disconnect()
 
 bool CThreadODBC::DisconnectHere()
 {
-    FreeInterruptStatement();
+    FreeSpareStatement();
     m_linkLost = false;
     return CODBCObject::Disconnect();
 }
 
-bool CThreadODBC::AfterConnect(const QString& dataSource)
+bool CThreadODBC::AfterConnect()
 {
     m_linkLost = false;
-    bool numeric = false;
-    const qulonglong options =
-        DataSourceEntry(dataSource, u"OPTION"_qs).trimmed().toULongLong(&numeric, 0);
-    m_countEndsBatch = IsMariaDbDriver(DataSourceEntry(dataSource, u"Driver"_qs)) &&
-                       !(numeric && (options & kMultiStatementsOption));
     return true;
 }
 
-void CThreadODBC::FreeInterruptStatement()
+void CThreadODBC::FreeSpareStatement()
 {
     std::lock_guard guard(m_statementLock);
-    if (m_interruptHstmt != SQL_NULL_HSTMT) {
-        SQLFreeHandle(SQL_HANDLE_STMT, m_interruptHstmt);
-        m_interruptHstmt = SQL_NULL_HSTMT;
+    if (m_spareHstmt != SQL_NULL_HSTMT) {
+        SqlFreeSpareStmt();
     }
 }
 
@@ -115,7 +77,7 @@ bool CThreadODBC::DescribeColumn(int number, ColumnInfo& column)
 
 bool CThreadODBC::MoreResults()
 {
-    if (m_countEndsBatch && GetColumnCount() < 1) {
+    if (m_traits.countEndsBatch && GetColumnCount() < 1) {
         return false;
     }
     SQLRETURN rc = SqlMoreResults();
@@ -163,7 +125,7 @@ void CThreadODBC::NoteLinkFailure()
     // connection's both, since drivers put a lost link on either.
     for (const auto& [type, handle] : {std::pair<SQLSMALLINT, SQLHANDLE>{SQL_HANDLE_STMT, m_hstmt},
                                        std::pair<SQLSMALLINT, SQLHANDLE>{SQL_HANDLE_DBC, m_hdbc}}) {
-        for (const odbc::DiagRecord& record : odbc::ReadDiagRecords(type, handle)) {
+        for (const odbc::DiagRecord& record : ReadDiagnostics(type, handle)) {
             m_linkLost = m_linkLost || odbc::IsLinkFailure(record);
         }
     }
@@ -292,8 +254,8 @@ bool CThreadODBC::CancelFromOtherThread()
     if (!m_executing || m_hstmt == SQL_NULL_HSTMT) {
         return false;
     }
-    if (m_interruptHstmt != SQL_NULL_HSTMT) {
-        SQLCancel(m_interruptHstmt);
+    if (m_spareHstmt != SQL_NULL_HSTMT) {
+        SqlCancelSpareStmt();
         return true;
     }
     // ODBC 3 allows SQLCancel on a statement that another thread executes.
@@ -303,12 +265,11 @@ bool CThreadODBC::CancelFromOtherThread()
 
 void CThreadODBC::ResetCancel()
 {
-    const bool sqlite = IsConnected() && GetDriverName().contains(u"sqlite", Qt::CaseInsensitive);
+    const bool spare = IsConnected() && m_traits.cancelsSpareStatement;
     std::lock_guard guard(m_statementLock);
     m_cancelled = false;
-    if (sqlite && m_interruptHstmt == SQL_NULL_HSTMT &&
-        !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &m_interruptHstmt))) {
+    if (spare && m_spareHstmt == SQL_NULL_HSTMT) {
         // Without it a stop waits for the driver's next row.
-        m_interruptHstmt = SQL_NULL_HSTMT;
+        SqlAllocSpareStmt();
     }
 }

@@ -16,7 +16,7 @@ class CThreadOdbcOwner;
 class CThreadODBC : public CODBCObject
 {
 public:
-    explicit CThreadODBC(CThreadOdbcOwner* owner);
+    explicit CThreadODBC(CThreadOdbcOwner* owner) : m_ownerThread(owner) {}
     ~CThreadODBC() override;
 
     // The thread that uses the object now; none between runs of a kept connection.
@@ -25,7 +25,7 @@ public:
 
     bool SetAsyncMode(bool) override { return true; }
     // A fresh link: what a failed connect before it reported no longer holds.
-    bool AfterConnect(const QString& dataSource) override;
+    bool AfterConnect() override;
     bool DescribeColumn(int number, ColumnInfo& column) override;
     bool MoreResults() override;
     bool Close() override;
@@ -62,6 +62,14 @@ public:
     SQLRETURN SqlMoreResults() override;
     SQLRETURN SqlFreeStmt(SQLUSMALLINT option) override;
 
+    // The spare statement that a stop cancels on a driver whose cancel would end
+    // more than the running statement (DriverTraits::cancelsSpareStatement). The
+    // caller holds the statement lock.
+    virtual SQLRETURN SqlAllocSpareStmt();
+    virtual SQLRETURN SqlCancelSpareStmt();
+    // Frees the handle and forgets it.
+    virtual SQLRETURN SqlFreeSpareStmt();
+
     // Long text shows at most this many characters in a result row.
     static constexpr SQLLEN kLongTextChars = 233;
     // Pause between two polls of a driver that is still executing.
@@ -73,7 +81,7 @@ protected:
 private:
     void PostErrors();
     void NoteLinkFailure();
-    void FreeInterruptStatement();
+    void FreeSpareStatement();
     bool DisconnectHere();
     // On the connection's thread when it has one, else on this one.
     void OnConnectionThread(const std::function<void()>& calls);
@@ -98,16 +106,10 @@ private:
     bool m_executing = false;
     bool m_cancelled = false;    // a cancel came; no new call starts
     bool m_asyncPending = false; // the last call answered "still executing"
-    // The SQLite driver closes the statement it cancels, under the thread that
-    // steps it; but it interrupts the whole connection first. So a stop there
-    // cancels this spare statement instead, which no one else uses.
-    SQLHSTMT m_interruptHstmt = SQL_NULL_HSTMT;
+    // What a stop cancels where the driver's cancel would end more than the
+    // running statement; no one else uses it.
+    SQLHSTMT m_spareHstmt = SQL_NULL_HSTMT;
     bool m_linkLost = false;
-    // MariaDB's driver without the data source's multi-statement option: the
-    // server answers one statement, so a row count is the batch's last result.
-    // Asked for more there, the driver takes the semicolons of a trigger body
-    // for statements of its own and crashes looking for the next one.
-    bool m_countEndsBatch = false;
 
     CThreadOdbcOwner* m_ownerThread;
     std::unique_ptr<COdbcCallThread> m_callThread; // made by the first RunOnConnectionThread

@@ -2,21 +2,7 @@
 
 #include "odbc/ConnectString.h"
 
-#include <QFileInfo>
-
 namespace odbc {
-
-DriverBraces DriverBraces::ForLibrary(const QString& libraryPath)
-{
-    const QString file = QFileInfo(libraryPath).fileName().toLower();
-    DriverBraces braces;
-    if (file.startsWith(u"libmaodbc")) {
-        braces.m_dataSource = braces.m_user = braces.m_password = true;
-    } else if (file.startsWith(u"psqlodbc")) {
-        braces.m_password = true;
-    }
-    return braces;
-}
 
 std::optional<QString> DriverBraces::ConnectString(const QString& key, const QString& dataSource,
                                                    const QString& user,

@@ -7,16 +7,16 @@
 namespace odbc {
 
 // Which values of a "DSN=...;UID=...;PWD=..." connection string a driver reads whole when they
-// stand in braces, with "}}" for a brace inside. Tried on each driver we know: MariaDB's reads all
-// three; PostgreSQL's only the password (a braced login keeps its braces as part of the name, a
-// braced data source name is not found); SQLite's none (it ends a value at the next semicolon,
-// braces or not, so a login "me;Database=x;" chose another file). A driver we do not know is taken
-// to read none.
+// stand in braces, with "}}" for a brace inside (DriverTraits knows it of each driver we know). A
+// driver we do not know is taken to read none.
 class DriverBraces
 {
 public:
-    // By the file name of the driver's library, as the driver manager loads it.
-    static DriverBraces ForLibrary(const QString& libraryPath);
+    DriverBraces() = default;
+    DriverBraces(bool dataSource, bool user, bool password)
+        : m_dataSource(dataSource), m_user(user), m_password(password)
+    {
+    }
 
     // "key=dataSource;UID=user;PWD=password", every value in braces that needs them; nothing when
     // a value could end its attribute early or add one and this driver would not read it braced.

@@ -1,10 +1,5 @@
 #include "odbc/LinkFailure.h"
 
-#include "odbc/OdbcString.h"
-
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <array>
 
 namespace odbc {
@@ -40,28 +35,6 @@ bool IsLinkFailure(const DiagRecord& record)
         }
     }
     return false;
-}
-
-std::vector<DiagRecord> ReadDiagRecords(SQLSMALLINT handleType, SQLHANDLE handle)
-{
-    std::vector<DiagRecord> records;
-    if (handle == SQL_NULL_HANDLE) {
-        return records;
-    }
-    for (SQLSMALLINT number = 1;; ++number) {
-        SQLWCHAR state[6] = {};
-        SQLWCHAR message[8] = {};
-        SQLINTEGER nativeError = 0;
-        SQLSMALLINT length = 0;
-        // Only state and native code are wanted; a cut message still succeeds.
-        const SQLRETURN rc = SQLGetDiagRecW(handleType, handle, number, state, &nativeError,
-                                            message, SQLSMALLINT(std::size(message)), &length);
-        if (!SQL_SUCCEEDED(rc)) {
-            break;
-        }
-        records.push_back({FromBuffer(state, 5), nativeError});
-    }
-    return records;
 }
 
 } // namespace odbc

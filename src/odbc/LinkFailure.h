@@ -5,27 +5,13 @@
 // that the next run connects afresh instead of failing the same way until the
 // user resets it by hand.
 
-#include <QString>
-
-#include <sql.h>
-
-#include <vector>
+#include "odbc/DiagRecord.h"
 
 namespace odbc {
-
-struct DiagRecord
-{
-    QString state; // the five-character SQLSTATE
-    SQLINTEGER nativeError = 0;
-};
 
 // True when the record says the connection itself is lost. Deliberately
 // narrow: a false "lost" costs only a reconnect, but a missed one costs every
 // later run, and guessing from message text would misjudge other drivers.
 bool IsLinkFailure(const DiagRecord& record);
-
-// The diagnostic records of one handle, read without consuming them, so that
-// they can still be reported afterwards.
-std::vector<DiagRecord> ReadDiagRecords(SQLSMALLINT handleType, SQLHANDLE handle);
 
 } // namespace odbc

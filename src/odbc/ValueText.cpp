@@ -61,34 +61,4 @@ QString CutValueWarning()
     return QStringLiteral("01004 String data, right truncated");
 }
 
-bool DriverGivesUtf8Text(const QString& driverName)
-{
-    // Each saves a conversion per value: SQLite's 8-bit driver the driver
-    // manager's; MariaDB's a converter it opens and closes for every wide
-    // value, which makes its wide text four times as slow. Their 8-bit text is
-    // UTF-8 under the UTF-8 locale every program of ours runs with.
-    static const char16_t* const kDrivers[] = {u"sqlite3odbc", u"psqlodbc", u"maodbc"};
-    for (const char16_t* driver : kDrivers) {
-        if (driverName.contains(QStringView(driver), Qt::CaseInsensitive)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool DriverFillsWideElements(const QString& driverName)
-{
-    return driverName.contains(u"maodbc", Qt::CaseInsensitive);
-}
-
-bool DriverTakesOnlyUtf8(const QString& driverName)
-{
-    return driverName.contains(u"sqlite3odbc", Qt::CaseInsensitive);
-}
-
-bool DriverEndsStatementsInComments(const QString& driverName)
-{
-    return driverName.contains(u"sqlite3odbc", Qt::CaseInsensitive);
-}
-
 } // namespace odbc

@@ -24,22 +24,4 @@ bool AppendUtf8Value(QString& text, const char* element, SQLLEN maxBytes, SQLLEN
 // The warning line for a value cut by AppendUtf8Value.
 QString CutValueWarning();
 
-// True for the drivers known to give 8-bit text as UTF-8 under a UTF-8 locale
-// and to give it at least as fast as wide text; `driverName` as
-// SQL_DRIVER_NAME gives it.
-bool DriverGivesUtf8Text(const QString& driverName);
-
-// True for a driver that fills a wide element to its last character, leaving
-// out the terminator, when a value needs all of it (MariaDB's does, with
-// characters beyond the Basic Multilingual Plane): a UTF-8 value then shows
-// one character more than the column's display size, as its wide form would.
-bool DriverFillsWideElements(const QString& driverName);
-
-// True for the drivers with 8-bit entry points only, whose text is UTF-8.
-bool DriverTakesOnlyUtf8(const QString& driverName);
-
-// True for a driver that takes a ';' inside a comment as the end of the statement and refuses
-// the statement for the text after it (SQLite's: "only one SQL statement allowed").
-bool DriverEndsStatementsInComments(const QString& driverName);
-
 } // namespace odbc

@@ -1,6 +1,6 @@
 #include "odbc/ConnectString.h"
 #include "odbc/CODBCObject.h"
-#include "odbc/DriverBraces.h"
+#include "odbc/DriverTraits.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,13 @@ using odbc::QuoteConnectValue;
 
 TEST(ConnectString, OrdinaryValuesAreWrittenAsTheyAre)
 {
+    using odbc::DriverTraits;
     CODBCObject object;
-    EXPECT_EQ(object.BuildConnectString(u"Sales"_qs, u"anna"_qs, u"s3cret!"_qs),
+    EXPECT_EQ(object.BuildConnectString(DriverTraits::ForDataSource(u"Sales"_qs), u"Sales"_qs,
+                                        u"anna"_qs, u"s3cret!"_qs),
               u"DSN=Sales;UID=anna;PWD=s3cret!"_qs);
-    EXPECT_EQ(object.BuildConnectString(u"My Data"_qs, QString(), QString()),
+    EXPECT_EQ(object.BuildConnectString(DriverTraits::ForDataSource(u"My Data"_qs), u"My Data"_qs,
+                                        QString(), QString()),
               u"DSN=My Data;UID=;PWD="_qs);
     EXPECT_EQ(QuoteConnectValue(u"käse"_qs), u"käse"_qs);
 }
@@ -30,8 +33,11 @@ TEST(ConnectString, DangerousValuesAreBraced)
 TEST(ConnectString, ValuesAreBracedOnlyWhereTheDriverReadsBraces)
 {
     using odbc::DriverBraces;
+    const auto ForLibrary = [](const QString& library) {
+        return odbc::DriverTraits::ForConfiguration({{}, library, {}}).braces;
+    };
     const QString hostile = u"x;DSN=Other;DRIVER={evil}"_qs;
-    const DriverBraces maria = DriverBraces::ForLibrary(u"/usr/lib/odbc/libmaodbc.so"_qs);
+    const DriverBraces maria = ForLibrary(u"/usr/lib/odbc/libmaodbc.so"_qs);
     const QString text = *maria.ConnectString(u"DSN"_qs, hostile, hostile, hostile);
     EXPECT_EQ(ConnectValue(text, u"DSN"_qs), hostile);
     EXPECT_EQ(ConnectValue(text, u"UID"_qs), hostile);
@@ -42,7 +48,7 @@ TEST(ConnectString, ValuesAreBracedOnlyWhereTheDriverReadsBraces)
               braces);
 
     // PostgreSQL's driver reads only a braced password.
-    const DriverBraces postgres = DriverBraces::ForLibrary(u"/usr/lib/odbc/psqlodbcw.so"_qs);
+    const DriverBraces postgres = ForLibrary(u"/usr/lib/odbc/psqlodbcw.so"_qs);
     EXPECT_EQ(
         ConnectValue(*postgres.ConnectString(u"DSN"_qs, u"Pg"_qs, u"u"_qs, hostile), u"PWD"_qs),
         hostile);
@@ -50,7 +56,7 @@ TEST(ConnectString, ValuesAreBracedOnlyWhereTheDriverReadsBraces)
     EXPECT_FALSE(postgres.ConnectString(u"DSN"_qs, hostile, u"u"_qs, u"p"_qs));
 
     // SQLite's and any unknown driver's read none: only harmless values go in a string.
-    const DriverBraces none = DriverBraces::ForLibrary(u"/opt/x/libx.so"_qs);
+    const DriverBraces none = ForLibrary(u"/opt/x/libx.so"_qs);
     EXPECT_EQ(none.ConnectString(u"DSN"_qs, u"Lite"_qs, u"me"_qs, u"pw"_qs),
               u"DSN=Lite;UID=me;PWD=pw"_qs);
     EXPECT_FALSE(none.ConnectString(u"DSN"_qs, u"Lite"_qs, u"me"_qs, u" pw"_qs));

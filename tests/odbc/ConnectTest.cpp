@@ -1,6 +1,7 @@
 #include "OdbcTestConfig.h"
 #include "odbc/CODBCObject.h"
 #include "odbc/ConnectString.h"
+#include "odbc/DriverTraits.h"
 #include "odbc/SystemUser.h"
 
 #include <gtest/gtest.h>
@@ -170,11 +171,13 @@ TEST(Connect, SqlServerDriversGetTheApplicationName)
     CODBCObject object;
     ASSERT_TRUE(object.AllocEnvironment());
     QString serverString = u"DSN=FakeServer"_qs;
-    EXPECT_TRUE(object.ApplyDriverOptions(u"FakeServer"_qs, serverString));
+    EXPECT_TRUE(object.ApplyDriverOptions(odbc::DriverTraits::ForDataSource(u"FakeServer"_qs),
+                                          serverString));
     EXPECT_EQ(serverString, u"DSN=FakeServer;APP=Tessella"_qs);
 
     QString otherString = u"DSN=x"_qs;
-    EXPECT_TRUE(object.ApplyDriverOptions(other.Name(), otherString));
+    EXPECT_TRUE(
+        object.ApplyDriverOptions(odbc::DriverTraits::ForDataSource(other.Name()), otherString));
     EXPECT_EQ(otherString, u"DSN=x"_qs);
     config.RemoveDataSource(u"FakeServer"_qs);
 }
@@ -192,18 +195,21 @@ TEST(Connect, MariaDbDriversGetTheLoginTimeOutAsTheirOwnKey)
     ASSERT_TRUE(object.AllocEnvironment());
     for (const QString& dsn : {u"FakeMariaByName"_qs, u"FakeMariaByPath"_qs}) {
         QString connectString = u"DSN=x"_qs;
-        EXPECT_TRUE(object.ApplyDriverOptions(dsn, connectString));
+        EXPECT_TRUE(
+            object.ApplyDriverOptions(odbc::DriverTraits::ForDataSource(dsn), connectString));
         EXPECT_EQ(connectString, u"DSN=x"_qs) << "no time-out asked for yet";
     }
     // Connects that fail still record their time-out, as a real one would.
     object.ConnectNoPrompt(u"NoSuchSource"_qs, {}, {}, {}, 7);
     for (const QString& dsn : {u"FakeMariaByName"_qs, u"FakeMariaByPath"_qs}) {
         QString connectString = u"DSN=x"_qs;
-        EXPECT_TRUE(object.ApplyDriverOptions(dsn, connectString));
+        EXPECT_TRUE(
+            object.ApplyDriverOptions(odbc::DriverTraits::ForDataSource(dsn), connectString));
         EXPECT_EQ(connectString, u"DSN=x;CONN_TIMEOUT=7"_qs) << dsn.toStdString();
     }
     QString otherString = u"DSN=x"_qs;
-    EXPECT_TRUE(object.ApplyDriverOptions(other.Name(), otherString));
+    EXPECT_TRUE(
+        object.ApplyDriverOptions(odbc::DriverTraits::ForDataSource(other.Name()), otherString));
     EXPECT_EQ(otherString, u"DSN=x"_qs);
     config.RemoveDataSource(u"FakeMariaByName"_qs);
     config.RemoveDataSource(u"FakeMariaByPath"_qs);

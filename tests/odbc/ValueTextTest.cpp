@@ -91,12 +91,3 @@ TEST(ValueText, BrokenUtf8BecomesReplacementCharacters)
     EXPECT_EQ(text.front(), u'a');
     EXPECT_EQ(text.back(), QChar(QChar::ReplacementCharacter));
 }
-
-TEST(ValueText, OnlyDriversKnownToGiveUtf8TextGetIt)
-{
-    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"psqlodbcw.so"_qs));
-    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"libsqlite3odbc.so"_qs));
-    EXPECT_TRUE(odbc::DriverGivesUtf8Text(u"libmaodbc.so"_qs));
-    EXPECT_FALSE(odbc::DriverGivesUtf8Text(u"libsomeotherodbc.so"_qs));
-    EXPECT_FALSE(odbc::DriverGivesUtf8Text(QString()));
-}

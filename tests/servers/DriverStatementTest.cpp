@@ -5,7 +5,6 @@
 #include "OdbcTestConfig.h"
 #include "ServerDataSources.h"
 #include "odbc/CThreadODBC.h"
-#include "odbc/ValueText.h"
 
 #include <QRegularExpression>
 
@@ -240,7 +239,7 @@ TEST_P(DriverStatement, CharactersBeyondTheBasicPlaneComeBackExactly)
 {
     // As a query thread does: SQLite's 8-bit driver gets statements as UTF-8,
     // which the driver manager's conversion could not carry.
-    connection.SetUtf8Statements(odbc::DriverTakesOnlyUtf8(connection.GetDriverName()));
+    connection.SetUtf8Statements(connection.Traits().utf8Statements);
     const QString text = u"a😀b🎉"_qs;
     Show(u"SELECT '"_qs + text + u"' AS t"_qs);
     const QStringList rows = owner.TextsOfKind(ElemRow);
@@ -312,7 +311,7 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
 
     // Where query threads use UTF-8, every line must match, a warning for
     // every cut value included.
-    const bool used = odbc::DriverGivesUtf8Text(connection.GetDriverName());
+    const bool used = connection.Traits().utf8Text;
     const auto rowsOnly = [](const QStringList& lines) {
         QStringList rows;
         for (const QString& line : lines) {
@@ -326,7 +325,7 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
     for (const QString& select : selects) {
         connection.SetUtf8Text(false);
         const QStringList wideShown = Show(select);
-        connection.SetUtf8Text(true, odbc::DriverFillsWideElements(connection.GetDriverName()));
+        connection.SetUtf8Text(true, connection.Traits().fullWideElements);
         const QStringList utf8 = Show(select);
         EXPECT_TRUE(owner.TextsOfKind(ElemError).isEmpty()) << utf8.join(u'\n').toStdString();
         const QString both = wideShown.join(u'\n') + u"\n---\n"_qs + utf8.join(u'\n');
@@ -336,7 +335,7 @@ TEST_P(DriverStatement, Utf8AndWideBindingShowTheSameText)
             // form too, before the same row; the wording may differ (the MariaDB
             // driver words its own as a conversion error, HY000). That driver
             // cuts a full wide element without a warning; the UTF-8 form warns.
-            const bool silentCuts = odbc::DriverFillsWideElements(connection.GetDriverName());
+            const bool silentCuts = connection.Traits().fullWideElements;
             qsizetype u = 0;
             for (qsizetype w = 0; w < wideShown.size(); ++w, ++u) {
                 const bool wideWarns =
