@@ -225,14 +225,12 @@ public:
                 gapRows = m_ticks[i - 1].rows;
             }
         }
-        // What the stored row texts hold and what their buffers reserve.
+        // What the stored row texts hold, and what the store allocated for them.
         qint64 characters = 0;
-        qint64 capacity = 0;
         const CResultStore& results = m_document.Results();
         const CTimedApplication::Slowest& slow = m_application.slowest;
         for (qsizetype row = 0; row < rows; ++row) {
-            characters += results.At(row).m_text.size();
-            capacity += results.At(row).m_text.capacity();
+            characters += results.At(row).Text().size();
         }
         std::sort(gaps.begin(), gaps.end());
         const double p99 = gaps.empty() ? 0 : gaps[gaps.size() * 99 / 100];
@@ -258,7 +256,7 @@ public:
         add("cpu_ui_s", number(m_cpuUi));
         add("cpu_all_s", number(m_cpuAll));
         add("text_chars", number(double(characters) / double(rows)));
-        add("text_capacity", number(double(capacity) / double(rows)));
+        add("held_bytes", number(double(results.AllocatedBytes()) / double(rows)));
         add("slow_event", EventName(slow.type) + '@' + slow.receiver);
         add("slow_cpu_ms", number(double(slow.cpuNs) / 1e6));
         add("slow_wall_ms", number(double(slow.wallNs) / 1e6));
@@ -730,10 +728,10 @@ int RunAll(int argc, char** argv, qsizetype rows, int repeats, const QString& ru
             qUtf8Printable(pane.value(u"slow_event"_qs)), Number(pane, "slow_cpu_ms"),
             Number(pane, "slow_wall_ms"), Number(pane, "slow_at_ms"), Number(pane, "slow_rows"));
         std::printf("                 UI thread CPU %.3f s of the process's %.3f s; %.0f batches; "
-                    "RSS %.1f -> %.1f MB; row text %.1f characters, %.1f reserved\n",
+                    "RSS %.1f -> %.1f MB; row text %.1f characters, %.1f bytes held a row\n",
                     Number(pane, "cpu_ui_s"), Number(pane, "cpu_all_s"), Number(pane, "batches"),
                     Number(pane, "rss_before_kb") / 1024.0, Number(pane, "rss_after_kb") / 1024.0,
-                    Number(pane, "text_chars"), Number(pane, "text_capacity"));
+                    Number(pane, "text_chars"), Number(pane, "held_bytes"));
     }
     for (const Figures& pane : panes) {
         std::printf("auto scroll %-3s: Ctrl+End to the last of %.0f rows, painted: %.2f ms "

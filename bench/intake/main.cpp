@@ -41,8 +41,8 @@ qsizetype ReadPage(const CResultStore& store, qsizetype firstChanged)
     const qsizetype end = std::min(store.Count(), firstChanged + kPageRows);
     qsizetype length = 0;
     for (qsizetype row = std::max<qsizetype>(0, end - kPageRows); row < end; ++row) {
-        const CBufferElem& element = store.At(row);
-        length += element.GetField(element.GetFieldCount() - 1).size();
+        const CPackedRows::RowView element = store.At(row);
+        length += element.Field(element.FieldCount() - 1).size();
     }
     return length;
 }

@@ -309,7 +309,7 @@ void CQueryThread::ReportStartFailure()
 
 void CQueryThread::AddElement(const QString& text, int kind)
 {
-    if (!m_budget->Charge(text.size())) {
+    if (!m_budget->Charge(text)) {
         m_cutShort = true;
         return;
     }

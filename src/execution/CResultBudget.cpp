@@ -1,25 +1,8 @@
 #include "execution/CResultBudget.h"
 
-#include "execution/CBufferElem.h"
+#include "execution/CPackedRows.h"
 
 #include <algorithm>
-
-namespace {
-
-// Qt's header of a string's heap block, and the terminating null it always allocates.
-constexpr qint64 kStringHeader = 16 + 2;
-// The allocator adds its size word to every block and rounds up to 16 bytes, at least 32.
-constexpr qint64 kMallocOverhead = 8;
-constexpr qint64 kMallocAlign = 16;
-constexpr qint64 kMallocMinimum = 32;
-
-qint64 HeapBlock(qint64 requested)
-{
-    const qint64 rounded = (requested + kMallocOverhead + kMallocAlign - 1) & ~(kMallocAlign - 1);
-    return std::max(rounded, kMallocMinimum);
-}
-
-} // namespace
 
 void CResultBudget::Reset(qint64 limitMB)
 {
@@ -29,14 +12,12 @@ void CResultBudget::Reset(qint64 limitMB)
     m_state.store(State::Open, std::memory_order_relaxed);
 }
 
-qint64 CResultBudget::ElementCost(qsizetype textLength)
+qint64 CResultBudget::ElementCost(QStringView text)
 {
-    // An empty text shares Qt's static empty string.
-    const qint64 text = textLength > 0 ? HeapBlock(kStringHeader + 2 * qint64(textLength)) : 0;
-    return qint64(sizeof(CBufferElem)) + text;
+    return CPackedRows::HeldBytes(text);
 }
 
-bool CResultBudget::Charge(qsizetype textLength)
+bool CResultBudget::Charge(QStringView text)
 {
     if (!IsOpen()) {
         return false;
@@ -44,7 +25,7 @@ bool CResultBudget::Charge(qsizetype textLength)
     if (m_limitBytes == 0) {
         return true;
     }
-    const qint64 cost = ElementCost(textLength);
+    const qint64 cost = ElementCost(text);
     // Threads that race past the limit each lose their own element: the store never holds
     // more than the limit.
     if (m_charged.fetch_add(cost, std::memory_order_relaxed) + cost > m_limitBytes) {

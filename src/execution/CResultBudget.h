@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 
 #include <atomic>
@@ -22,9 +23,9 @@ public:
     // For a new run, before its threads exist. `limitMB` 0: no limit.
     void Reset(qint64 limitMB);
 
-    // Charges one element of `textLength` characters; false (and nothing should be kept) once
+    // Charges one element of this text; false (and nothing should be kept) once
     // the budget is closed, this element included when it would go beyond the limit.
-    bool Charge(qsizetype textLength);
+    bool Charge(QStringView text);
     // An allocation for the results failed somewhere: closes the budget.
     void NoteOutOfMemory();
 
@@ -36,9 +37,8 @@ public:
     // The error line a thread adds when the closed budget cut its work short.
     QString StopMessage() const;
 
-    // What the store holds for an element of `textLength` characters: the element itself and
-    // its text's heap block, the allocator's own overhead included.
-    static qint64 ElementCost(qsizetype textLength);
+    // What the store holds for an element of this text (packed, see CPackedRows).
+    static qint64 ElementCost(QStringView text);
 
 private:
     void Close(State reason);

@@ -15,28 +15,44 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
     }
 
     CElemArray::Elements elements = batch.TakeAll();
-    Rows& rows = m_groups[size_t(groupIndex)].rows;
-    rows.insert(rows.end(), std::make_move_iterator(elements.begin()),
-                std::make_move_iterator(elements.end()));
+    CPackedRows& rows = m_groups[size_t(groupIndex)].rows;
+    const CPackedRows::Mark before = rows.Position();
+    try {
+        for (const CBufferElem& element : elements) {
+            rows.Append(element.m_kind, element.m_text);
+        }
+    } catch (...) {
+        rows.RollBack(before);
+        throw;
+    }
     m_count += qsizetype(elements.size());
     ShiftGroupsAfter(groupIndex, m_count - countBefore);
     return {groupStart, qsizetype(elements.size())};
 }
 
-const CBufferElem& CResultStore::At(qsizetype row) const
+CPackedRows::RowView CResultStore::At(qsizetype row) const
 {
     Q_ASSERT(row >= 0 && row < m_count);
     // The first group starting after `row` follows the one holding it.
     const auto after = std::upper_bound(m_groups.begin(), m_groups.end(), row,
                                         [](qsizetype r, const Group& g) { return r < g.start; });
     const Group& group = *std::prev(after);
-    return group.rows[size_t(row - group.start)];
+    return group.rows.At(row - group.start);
 }
 
 qsizetype CResultStore::BlockEnd(const QString& connection) const
 {
     const qsizetype groupIndex = m_groupIndex.value(connection, -1);
     return groupIndex < 0 ? -1 : GroupEnd(m_groups[size_t(groupIndex)]);
+}
+
+qint64 CResultStore::AllocatedBytes() const
+{
+    qint64 bytes = 0;
+    for (const Group& group : m_groups) {
+        bytes += group.rows.AllocatedBytes();
+    }
+    return bytes;
 }
 
 void CResultStore::Clear()
@@ -48,7 +64,7 @@ void CResultStore::Clear()
 
 qsizetype CResultStore::GroupEnd(const Group& group)
 {
-    return group.start + qsizetype(group.rows.size());
+    return group.start + group.rows.Count();
 }
 
 qsizetype CResultStore::OpenGroup(const QString& connection)
@@ -58,7 +74,7 @@ qsizetype CResultStore::OpenGroup(const QString& connection)
     group.start = m_count;
     // A group without its title row, or without its index entry, would misnumber every row.
     try {
-        group.rows.emplace_back(ElemConnection, connection);
+        group.rows.Append(ElemConnection, connection);
         m_groupIndex.insert(connection, groupIndex);
     } catch (...) {
         m_groups.pop_back();

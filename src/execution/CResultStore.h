@@ -1,6 +1,7 @@
 #pragma once
 
 #include "execution/CBufferElem.h"
+#include "execution/CPackedRows.h"
 
 #include <QHash>
 #include <QString>
@@ -39,24 +40,23 @@ public:
     IntakeResult Intake(CPostElemArray& batch);
 
     qsizetype Count() const { return m_count; }
-    // `row` must be in 0 .. Count() - 1. The reference lives until the next Clear().
-    const CBufferElem& At(qsizetype row) const;
+    // `row` must be in 0 .. Count() - 1. The view lives until the next Clear().
+    CPackedRows::RowView At(qsizetype row) const;
+    // Bytes allocated for the rows.
+    qint64 AllocatedBytes() const;
     // One past the last row of the connection's group; -1 when it has none.
     qsizetype BlockEnd(const QString& connection) const;
     // Deletes every element.
     void Clear();
 
 private:
-    // A deque, not a vector: a vector of a million rows would move every row when it outgrows
-    // its capacity, a stall of the user-interface thread that grows with the result; and the
-    // rows stay where they are, which keeps At()'s references valid. The rows are held by value,
-    // without a pointer and a heap block each.
-    using Rows = std::deque<CBufferElem>;
-
+    // A group's rows are packed (CPackedRows): a vector of a million rows would move every row
+    // when it outgrew its capacity, a stall of the user-interface thread that grows with the
+    // result, and a string a row would cost a heap block and a header each.
     struct Group
     {
         qsizetype start = 0;
-        Rows rows; // title row first
+        CPackedRows rows; // title row first
     };
 
     static qsizetype GroupEnd(const Group& group);

@@ -486,7 +486,7 @@ CElemArray::Elements CTessellaDoc::TakeBatch(CPostElemArray& batch)
     return elements;
 }
 
-QStringView CTessellaDoc::DisplayText(qsizetype row, int column) const
+QString CTessellaDoc::DisplayText(qsizetype row, int column) const
 {
-    return m_results.At(row).GetField(column);
+    return m_results.At(row).Field(column);
 }

@@ -141,9 +141,9 @@ public:
     std::shared_ptr<CResultBudget> SharedResultBudget() const { return m_resultBudget; }
     const CResultStore& Results() const { return m_results; }
     // Display data of the result list: a row's kind (its icon), field count and cell text.
-    int DisplayKind(qsizetype row) const { return m_results.At(row).m_kind; }
-    int FieldCount(qsizetype row) const { return m_results.At(row).GetFieldCount(); }
-    QStringView DisplayText(qsizetype row, int column) const;
+    int DisplayKind(qsizetype row) const { return m_results.At(row).Kind(); }
+    int FieldCount(qsizetype row) const { return m_results.At(row).FieldCount(); }
+    QString DisplayText(qsizetype row, int column) const;
 
     // Each entry's group title, in the order of `entries` (disabled ones too): its data source,
     // with its place among them and its login where enabled entries share one.

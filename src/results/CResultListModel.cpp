@@ -80,7 +80,7 @@ QString CResultListModel::CellText(int row, int column) const
     if (row < 0 || row >= RealRows()) {
         return {};
     }
-    return m_document.DisplayText(row, column).toString();
+    return m_document.DisplayText(row, column);
 }
 
 QVariant CResultListModel::headerData(int, Qt::Orientation, int role) const

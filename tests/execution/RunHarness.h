@@ -52,7 +52,7 @@ inline QStringList ResultLines(const CTessellaDoc& document)
     QStringList lines;
     const CResultStore& results = document.Results();
     for (qsizetype row = 0; row < results.Count(); ++row) {
-        lines << QString::number(results.At(row).m_kind) + u'|' + results.At(row).m_text;
+        lines << QString::number(results.At(row).Kind()) + u'|' + results.At(row).Text();
     }
     return lines;
 }

@@ -122,7 +122,7 @@ TEST_F(Run, ReconnectEveryRunConnectsAfresh)
     EXPECT_FALSE(document.IsDataSourceConnected(source.Name(), false)) << "disconnected at the end";
     EXPECT_FALSE(document.HasKeptConnection(source.Name()));
     ASSERT_TRUE(RunToEnd(document, u"SELECT x FROM t"_qs));
-    EXPECT_EQ(document.Results().At(1).m_kind, ElemError) << "a new connection has no table t";
+    EXPECT_EQ(document.Results().At(1).Kind(), ElemError) << "a new connection has no table t";
 }
 
 TEST_F(Run, ResetDuringARunWaitsForTheNextRun)
@@ -139,7 +139,7 @@ TEST_F(Run, ResetDuringARunWaitsForTheNextRun)
 
     ASSERT_TRUE(RunToEnd(document, u"SELECT x FROM t"_qs));
     EXPECT_TRUE(document.PendingResets().isEmpty());
-    EXPECT_EQ(document.Results().At(1).m_kind, ElemError) << "the reset came before the run";
+    EXPECT_EQ(document.Results().At(1).Kind(), ElemError) << "the reset came before the run";
 }
 
 TEST_F(Run, ResetWhileIdleClosesAtOnce)
@@ -395,13 +395,13 @@ QMap<QString, QStringList> Groups(const CTessellaDoc& document, int& titles)
     titles = 0;
     const CResultStore& results = document.Results();
     for (qsizetype row = 0; row < results.Count(); ++row) {
-        const CBufferElem& element = results.At(row);
-        if (element.m_kind == ElemConnection) {
-            current = element.m_text;
+        const CPackedRows::RowView element = results.At(row);
+        if (element.Kind() == ElemConnection) {
+            current = element.Text();
             ++titles;
             continue;
         }
-        groups[current] << QString::number(element.m_kind) + u'|' + element.m_text;
+        groups[current] << QString::number(element.Kind()) + u'|' + element.Text();
     }
     return groups;
 }

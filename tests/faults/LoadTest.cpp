@@ -80,7 +80,7 @@ void ExpectNumberedGroups(const CTessellaDoc& document, int rows, int groups)
     qsizetype mismatches = 0;
     for (qsizetype row = 0; row < results.Count(); ++row) {
         const QString line =
-            QString::number(results.At(row).m_kind) + u'|' + results.At(row).m_text;
+            QString::number(results.At(row).Kind()) + u'|' + results.At(row).Text();
         if (line.startsWith(u"0|"_qs)) {
             title = line.mid(2);
             EXPECT_FALSE(next.contains(title)) << "a second group for " << title.toStdString();

@@ -28,7 +28,7 @@ inline QStringList ResultTexts(const CTessellaDoc& document)
 {
     QStringList texts;
     for (qsizetype row = 0; row < document.Results().Count(); ++row) {
-        texts << document.Results().At(row).m_text;
+        texts << document.Results().At(row).Text();
     }
     return texts;
 }
