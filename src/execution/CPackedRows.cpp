@@ -24,26 +24,46 @@ const char* FindSeparator(const char* from, const char* end)
 
 void CPackedRows::Append(int kind, QStringView text)
 {
-    const bool validUtf16 = text.isValidUtf16();
-    const qsizetype room = validUtf16 ? kMaxUtf8BytesPerUnit * text.size() : 2 * text.size();
+    // Room for UTF-8 is enough for the UTF-16 form too (two bytes a unit).
+    const qsizetype room = kMaxUtf8BytesPerUnit * text.size();
     if (room > qsizetype(std::numeric_limits<quint32>::max())) {
         throw std::bad_alloc();
     }
     Block& block = BlockWithRoom(room);
     char* const out = block.bytes.get() + block.used;
-    quint8 form = Utf16;
-    qsizetype length = 2 * text.size();
-    if (validUtf16) {
-        QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        length = encoder.appendToBuffer(out, text) - out;
-        form = length == text.size() ? Ascii : Utf8;
-    } else {
-        std::memcpy(out, text.utf16(), size_t(length));
+    const Encoded encoded = Encode(text, out);
+    m_rows.push_back({quint32(&block - m_blocks.data()), block.used, quint8(kind), encoded.form,
+                      quint16(std::min<qsizetype>(encoded.tabs + 1, kFieldCountUnknown))});
+    block.used += quint32(encoded.length);
+}
+
+CPackedRows::Encoded CPackedRows::Encode(QStringView text, char* out)
+{
+    // Most result text is ASCII: copied unit by unit, its tabs counted on the way, in one pass.
+    const char16_t* const units = text.utf16();
+    const qsizetype size = text.size();
+    Encoded encoded;
+    qsizetype i = 0;
+    for (; i < size && units[i] < 0x80; ++i) {
+        out[i] = char(units[i]);
+        encoded.tabs += units[i] == u'\t';
     }
-    const qsizetype fields = text.count(u'\t') + 1;
-    m_rows.push_back({quint32(&block - m_blocks.data()), block.used, quint8(kind), form,
-                      quint16(std::min<qsizetype>(fields, kFieldCountUnknown))});
-    block.used += quint32(length);
+    if (i == size) {
+        encoded.length = size;
+        return encoded;
+    }
+    const QStringView rest = text.sliced(i);
+    encoded.tabs += rest.count(u'\t');
+    if (rest.isValidUtf16()) {
+        QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        encoded.length = encoder.appendToBuffer(out + i, rest) - out;
+        encoded.form = Utf8;
+    } else {
+        encoded.length = 2 * size;
+        encoded.form = Utf16;
+        std::memcpy(out, units, size_t(encoded.length));
+    }
+    return encoded;
 }
 
 CPackedRows::Block& CPackedRows::BlockWithRoom(qsizetype bytes)

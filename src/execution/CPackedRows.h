@@ -102,6 +102,14 @@ private:
         quint32 used = 0;
     };
 
+    struct Encoded
+    {
+        qsizetype length = 0; // bytes
+        qsizetype tabs = 0;
+        quint8 form = Ascii;
+    };
+    // Writes the text's bytes to `out`, which has room for three a unit.
+    static Encoded Encode(QStringView text, char* out);
     // A block with room for `bytes` more; a new one when the last is too full.
     Block& BlockWithRoom(qsizetype bytes);
     const char* Bytes(const Row& row) const;
