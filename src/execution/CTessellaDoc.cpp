@@ -69,7 +69,6 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     }
     ApplyPendingResets(Settings());
     m_progressBar = progressBar;
-    m_listItemCount.Reset();
     emit runStarting();
     if (!m_resultsWindow) {
         return;
@@ -80,7 +79,6 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     // Here, not in the preparation: the intake reads it on this thread.
     m_resultBudget = std::make_shared<CResultBudget>();
     m_resultBudget->Reset(Settings().resultMemoryLimitMB);
-    m_lastScrollCount = 0;
     m_sqlText.clear();
     m_sqlText = source.TakeRunText();
     m_prepareThread.Start(false);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/CConnectionDataArray.h"
-#include "execution/CAnnouncedCount.h"
 #include "execution/CPrepareThread.h"
 #include "execution/CQueryThreadArray.h"
 #include "execution/CResultBudget.h"
@@ -140,12 +139,6 @@ public:
 
     const QStringList& Batches() const { return *m_batches; }
     const CQueryThreadArray& QueryThreads() const { return m_queryThreads; }
-
-    // Bookkeeping of the result list, kept with the document.
-    CAnnouncedCount m_listItemCount;
-    int m_autoScroll = 0;
-    qsizetype m_lastScrollCount = 0;
-    int m_listColumns = 0;
 
 signals:
     // Before a run begins, on the user-interface thread: the result list must

@@ -58,9 +58,9 @@ QWidget* CResultsView::CreateResultsPage()
     m_list->SetResultModel(m_model);
     connect(m_list, &CListEditCtrl::statusMessage, this, &CResultsView::statusMessage);
     m_autoScroll = new QCheckBox(tr("Auto scroll"), page);
-    m_autoScroll->setChecked(m_document.m_autoScroll != 0);
+    m_autoScroll->setChecked(m_model->ListState().AutoScroll());
     connect(m_autoScroll, &QCheckBox::toggled, this,
-            [this](bool on) { m_document.m_autoScroll = on ? 1 : 0; });
+            [this](bool on) { m_model->ListState().SetAutoScroll(on); });
     m_status = new QLabel(page);
 
     auto* bottom = new QHBoxLayout;
