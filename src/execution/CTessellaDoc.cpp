@@ -476,6 +476,15 @@ CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
     return result;
 }
 
+std::optional<CResultStore::IntakeResult> CTessellaDoc::IntakePosted(QEvent* event)
+{
+    CPostElemArray* batch = CArrayPostEvent::BatchOf(event);
+    if (!batch) {
+        return std::nullopt;
+    }
+    return IntakeBatch(*batch);
+}
+
 CElemArray::Elements CTessellaDoc::TakeBatch(CPostElemArray& batch)
 {
     CElemArray::Elements elements = batch.TakeAll();

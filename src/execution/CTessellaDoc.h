@@ -118,6 +118,9 @@ public:
     // Results window: takes a posted batch's elements and marks it handled. When memory runs
     // out meanwhile, the batch's elements are dropped and the run stops fetching (never throws).
     CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
+    // Results window: takes the batch of a WM_ARRAY_POST in, as IntakeBatch does; nothing for an
+    // event of any other type.
+    std::optional<CResultStore::IntakeResult> IntakePosted(QEvent* event);
     // A results window that keeps no result list (the command-line runner writes rows as they
     // come): takes a posted batch's elements for itself and marks the batch handled, after which
     // the batch may be gone.

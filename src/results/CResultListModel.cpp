@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <new>
+
 namespace {
 
 QEvent::Type SetItemCount()
@@ -102,6 +104,21 @@ void CResultListModel::TrimAfterRun()
         QCoreApplication::removePostedEvents(this, SetItemCount());
         ApplyRowCount(rows);
     }
+}
+
+bool CResultListModel::TakePosted(QEvent* event)
+{
+    const std::optional<CResultStore::IntakeResult> intake = m_document.IntakePosted(event);
+    if (!intake) {
+        return false;
+    }
+    try {
+        BatchTaken(*intake);
+    } catch (const std::bad_alloc&) {
+        // Nothing may leave the event loop; the list catches up with the next batch.
+        m_document.ResultBudget().NoteOutOfMemory();
+    }
+    return true;
 }
 
 void CResultListModel::BatchTaken(const CResultStore::IntakeResult& intake)

@@ -30,8 +30,9 @@ public:
 
     // A run begins: no rows, at most three columns, at least one.
     void ResetForRun();
-    // A batch went into the document's store.
-    void BatchTaken(const CResultStore::IntakeResult& intake);
+    // The results window's event: the batch of a WM_ARRAY_POST goes into the document's store
+    // and the list follows; false, and nothing done, for an event of any other type.
+    bool TakePosted(QEvent* event);
     // After a run: the announced count comes down to the rows that exist.
     void TrimAfterRun();
     // Cell text as the list shows it; empty beyond the row's own fields.
@@ -52,6 +53,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void BatchTaken(const CResultStore::IntakeResult& intake);
     void ApplyRowCount(int rows);
     void ApplyColumnCount(int columns);
     void RedrawPage(int first, int last);

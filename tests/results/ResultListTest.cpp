@@ -3,6 +3,7 @@
 
 #include "GuiTestRegistry.h"
 #include "execution/CPostElemArray.h"
+#include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
 #include "results/CLVEdit.h"
 #include "results/CListEditCtrl.h"
@@ -20,13 +21,12 @@
 
 namespace {
 
-// Builds batches for one connection; the batches must outlive their intake.
+// Builds batches and hands them over as the results window does; the batches must outlive their
+// intake.
 class Feeder
 {
 public:
-    Feeder(CTessellaDoc& document, CResultListModel& model) : m_document(document), m_model(model)
-    {
-    }
+    explicit Feeder(CResultListModel& model) : m_model(model) {}
 
     void Feed(const QString& connection, const QStringList& texts, int kind = ElemRow)
     {
@@ -34,13 +34,13 @@ public:
         for (const QString& text : texts) {
             batch->Add(kind, text);
         }
-        m_model.BatchTaken(m_document.IntakeBatch(*batch));
+        CArrayPostEvent posted(batch.get());
+        QVERIFY(m_model.TakePosted(&posted));
         m_batches.push_back(std::move(batch));
         QCoreApplication::sendPostedEvents(&m_model);
     }
 
 private:
-    CTessellaDoc& m_document;
     CResultListModel& m_model;
     std::vector<std::unique_ptr<CPostElemArray>> m_batches;
 };
@@ -74,7 +74,7 @@ private slots:
         model = new CResultListModel(*document, list.get());
         list->SetResultModel(model);
         list->resize(600, 300);
-        feeder = std::make_unique<Feeder>(*document, *model);
+        feeder = std::make_unique<Feeder>(*model);
     }
     void cleanup()
     {

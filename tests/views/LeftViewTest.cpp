@@ -4,6 +4,7 @@
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
 #include "RecordingMessages.h"
+#include "RecordingResultsWindow.h"
 #include "ViewTestSupport.h"
 #include "views/CChildFrame.h"
 #include "views/CLeftView.h"
@@ -189,33 +190,13 @@ private:
     void RunOn(const QString& sql)
     {
         // The results go to a window that takes them, as the results pane does.
-        RecordingWindow window(m_document->Doc());
+        RecordingResultsWindow window(m_document->Doc());
         CStringTextSource source(sql);
         m_document->Doc().StartRun(source);
         QVERIFY(WaitForIdle(m_document->Doc()));
         QCoreApplication::sendPostedEvents(m_tree.get(), CRegisteredEvents::CheckConnections());
         m_document->Doc().SetResultsWindow(nullptr);
     }
-
-    class RecordingWindow : public QObject
-    {
-    public:
-        explicit RecordingWindow(CTessellaDoc& document) : m_document(document)
-        {
-            document.SetResultsWindow(this);
-        }
-        bool event(QEvent* event) override
-        {
-            if (event->type() != CRegisteredEvents::ArrayPost()) {
-                return QObject::event(event);
-            }
-            m_document.IntakeBatch(*static_cast<CArrayPostEvent*>(event)->Batch());
-            return true;
-        }
-
-    private:
-        CTessellaDoc& m_document;
-    };
 
     std::unique_ptr<RecordingApp> m_app;
     std::unique_ptr<CQueryDocument> m_document;
