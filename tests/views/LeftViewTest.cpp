@@ -32,7 +32,7 @@ private slots:
 
     void cleanup()
     {
-        m_document->Doc().StopRun(1);
+        m_document->RunDocument().StopRun(1);
         // The document goes first, as in a document window: it tells the tree on its way out.
         m_document.reset();
         m_tree.reset();
@@ -115,7 +115,7 @@ private slots:
         QString shownLogin;
         connect(m_document.get(), &CQueryDocument::updated, this,
                 [&shownLogin](QObject*, int hint, const CConnectionData* entry) {
-                    if (hint == 1 && entry) {
+                    if (hint == CQueryDocument::kHintShowEntry && entry) {
                         shownLogin = entry->m_login;
                     }
                 });
@@ -158,14 +158,14 @@ private slots:
         menu.reset(m_tree->CreateContextMenu(nullptr));
         QVERIFY(menu->actions().at(0)->isEnabled());
         menu->actions().at(0)->trigger();
-        QVERIFY(!m_document->Doc().IsDataSourceConnected(source.Name(), false));
+        QVERIFY(!m_document->RunDocument().IsDataSourceConnected(source.Name(), false));
         QCoreApplication::sendPostedEvents(m_tree.get(), CRegisteredEvents::CheckConnections());
         QCOMPARE(m_tree->topLevelItem(0)->data(0, Qt::UserRole).toBool(), false);
         QVERIFY(!m_tree->CanResetConnection());
     }
 
 private:
-    CConnectionDataArray& Connections() { return m_document->Doc().m_connections; }
+    CConnectionDataArray& Connections() { return m_document->RunDocument().m_connections; }
 
     void ShowTree()
     {
@@ -190,12 +190,12 @@ private:
     void RunOn(const QString& sql)
     {
         // The results go to a window that takes them, as the results pane does.
-        RecordingResultsWindow window(m_document->Doc());
+        RecordingResultsWindow window(m_document->RunDocument());
         CStringTextSource source(sql);
-        m_document->Doc().StartRun(source);
-        QVERIFY(WaitForIdle(m_document->Doc()));
+        m_document->RunDocument().StartRun(source);
+        QVERIFY(WaitForIdle(m_document->RunDocument()));
         QCoreApplication::sendPostedEvents(m_tree.get(), CRegisteredEvents::CheckConnections());
-        m_document->Doc().SetResultsWindow(nullptr);
+        m_document->RunDocument().SetResultsWindow(nullptr);
     }
 
     std::unique_ptr<RecordingApp> m_app;
