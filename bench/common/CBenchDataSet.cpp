@@ -2,6 +2,7 @@
 
 #include "COdbcSession.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 
 using Driver = CBenchOdbcConfig::Driver;
@@ -11,6 +12,22 @@ qsizetype CBenchDataSet::DefaultRows()
     bool number = false;
     const qsizetype rows = qEnvironmentVariable("TESSELLA_BENCH_ROWS").toLongLong(&number);
     return number && rows > 0 ? rows : 1'000'000;
+}
+
+QString CBenchDataSet::SqliteFolder()
+{
+    const QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
+    return folder.isEmpty() ? u"/tmp/tessella-bench-fetch"_qs : folder;
+}
+
+bool CBenchDataSet::EnsureSqliteTable(CBenchOdbcConfig& config, const QString& dsn)
+{
+    const QString folder = SqliteFolder();
+    if (!config.Valid() || !QDir().mkpath(folder)) {
+        return Fail(u"cannot make the private ODBC folder or "_qs + folder);
+    }
+    config.AddSqlite(dsn, QDir(folder).filePath(u"t.db"_qs));
+    return EnsureTable(dsn);
 }
 
 bool CBenchDataSet::Fail(const QString& message)

@@ -15,6 +15,9 @@ public:
     static QString ServerDatabase() { return QStringLiteral("tessella_bench_fetch"); }
     // Rows of `t`: 1,000,000, or $TESSELLA_BENCH_ROWS for a quick look.
     static qsizetype DefaultRows();
+    // Where the SQLite file is kept between runs: $TESSELLA_BENCH_DIR, default
+    // /tmp/tessella-bench-fetch.
+    static QString SqliteFolder();
 
     CBenchDataSet(CBenchOdbcConfig::Driver driver, qsizetype rows) : m_driver(driver), m_rows(rows)
     {
@@ -25,6 +28,9 @@ public:
     bool EnsureDatabase(const QString& serverDsn, const QString& database = ServerDatabase());
     // Makes `t` through the data source `dsn` unless it is there already.
     bool EnsureTable(const QString& dsn);
+    // Adds the data source `dsn` of the SQLite file in SqliteFolder() to `config`, and makes `t`
+    // in it as EnsureTable does.
+    bool EnsureSqliteTable(CBenchOdbcConfig& config, const QString& dsn);
 
     // What EnsureTable did ("reused", "generated in 4.2 s") or why it failed.
     const QString& Message() const { return m_message; }

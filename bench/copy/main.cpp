@@ -5,6 +5,7 @@
 // of building the text alone and the size of what was copied.
 
 #include "execution/CPostElemArray.h"
+#include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
 #include "odbc/LocaleSetup.h"
 #include "results/CListEditCtrl.h"
@@ -78,7 +79,8 @@ int main(int argc, char** argv)
         for (int i = 0; i < size; ++i) {
             batch->Add(ElemRow, RowText(fed + i + 1));
         }
-        model->BatchTaken(document.IntakeBatch(*batch));
+        CArrayPostEvent posted(batch.get());
+        model->TakePosted(&posted);
         batches.push_back(std::move(batch));
         QCoreApplication::sendPostedEvents(model);
         fed += size;

@@ -69,12 +69,6 @@ bool ParseOptions(const QStringList& arguments, Options& options)
     return true;
 }
 
-QString BenchFolder()
-{
-    const QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
-    return folder.isEmpty() ? u"/tmp/tessella-bench-fetch"_qs : folder;
-}
-
 QString DriverKey(Driver driver)
 {
     switch (driver) {
@@ -327,7 +321,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CBenchOdbcConfig config;
-    const QString folder = BenchFolder();
+    const QString folder = CBenchDataSet::SqliteFolder();
     if (!config.Valid() || !QDir().mkpath(folder)) {
         std::fprintf(stderr, "bench_fetch: cannot make the private ODBC folder or %s\n",
                      qPrintable(folder));

@@ -185,7 +185,7 @@ class CPaneRun : public QObject
 {
 public:
     CPaneRun(CTimedApplication& application, CChildFrame& frame)
-        : m_application(application), m_frame(frame), m_document(frame.Document().Doc())
+        : m_application(application), m_frame(frame), m_document(frame.Document().RunDocument())
     {
         m_clock.start();
         m_ticks.reserve(1 << 20);
@@ -459,7 +459,7 @@ int RunPane(int argc, char** argv, bool autoScroll)
 {
     CTimedApplication application(argc, argv);
     CChildFrame frame;
-    CTessellaDoc& document = frame.Document().Doc();
+    CTessellaDoc& document = frame.Document().RunDocument();
     CConnectionData entry;
     entry.m_dataSource = kDataSource;
     document.m_connections.append(entry);

@@ -18,7 +18,6 @@
 #include "runner/CHeadlessResultsWindow.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -90,18 +89,9 @@ int main(int argc, char** argv)
     odbc::EnsureUtf8Locale();
     QCoreApplication application(argc, argv);
     CBenchOdbcConfig config;
-    QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
-    if (folder.isEmpty()) {
-        folder = u"/tmp/tessella-bench-fetch"_qs;
-    }
-    if (!config.Valid() || !QDir().mkpath(folder)) {
-        Say(u"bench_memory: cannot make the private ODBC folder or "_qs + folder);
-        return 1;
-    }
     const QString dsn = u"BenchSQLite"_qs;
-    config.AddSqlite(dsn, QDir(folder).filePath(u"t.db"_qs));
     CBenchDataSet data(CBenchOdbcConfig::Driver::Sqlite, CBenchDataSet::DefaultRows());
-    if (!data.EnsureTable(dsn)) {
+    if (!data.EnsureSqliteTable(config, dsn)) {
         Say(u"bench_memory: "_qs + data.Message());
         return 1;
     }

@@ -14,7 +14,6 @@
 #include "odbc/LocaleSetup.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -50,20 +49,15 @@ int main(int argc, char** argv)
     odbc::EnsureUtf8Locale();
     QCoreApplication application(argc, argv);
     CBenchOdbcConfig config;
-    QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
-    if (folder.isEmpty()) {
-        folder = u"/tmp/tessella-bench-fetch"_qs;
-    }
     QTemporaryDir work;
-    if (!config.Valid() || !work.isValid() || !QDir().mkpath(folder)) {
-        Say(u"bench_runner_stream: cannot make the private ODBC folder or "_qs + folder);
+    if (!work.isValid()) {
+        Say(u"bench_runner_stream: cannot make a temporary folder"_qs);
         return 1;
     }
     const QString dsn = u"BenchSQLite"_qs;
-    config.AddSqlite(dsn, QDir(folder).filePath(u"t.db"_qs));
     const qsizetype rows = CBenchDataSet::DefaultRows();
     CBenchDataSet data(CBenchOdbcConfig::Driver::Sqlite, rows);
-    if (!data.EnsureTable(dsn)) {
+    if (!data.EnsureSqliteTable(config, dsn)) {
         Say(u"bench_runner_stream: "_qs + data.Message());
         return 1;
     }

@@ -83,7 +83,7 @@ CChildFrame* CDocumentManager::OpenRecovered(const CDocumentContent& content, co
     }
     CQueryDocument& document = frame->Document();
     document.Editor()->SetDocumentText(content.sqlText);
-    document.Doc().m_connections = content.connections;
+    document.RunDocument().m_connections = content.connections;
     document.UpdateAllViews(nullptr);
     document.SetModifiedFlag(true);
     return frame;

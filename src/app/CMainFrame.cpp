@@ -67,7 +67,6 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateToolBar();
     CreateStatusBar();
     ConnectDocumentCommands();
-    ConnectViewCommands();
     connect(m_menus, &CMainMenus::aboutToShowMenu, this, &CMainFrame::UpdateCommands);
     connect(m_area, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommands);
@@ -146,12 +145,6 @@ void CMainFrame::ConnectDocumentCommands()
     connect(Action(Command::AppExit), &QAction::triggered, this, &QWidget::close);
 }
 
-void CMainFrame::ConnectViewCommands()
-{
-    connect(Action(Command::WindowCascade), &QAction::triggered, m_area,
-            &QMdiArea::cascadeSubWindows);
-}
-
 void CMainFrame::OnDocumentCommand(Command command)
 {
     CChildFrame* child = ActiveChild();
@@ -179,6 +172,9 @@ void CMainFrame::OnDocumentCommand(Command command)
         break;
     case Command::FilePrintPreview:
         m_printer.Preview(*child->Editor(), this);
+        break;
+    case Command::WindowCascade:
+        m_area->cascadeSubWindows();
         break;
     case Command::WindowTileHorizontal:
         CMdiArranger::TileHorizontally(*m_area);

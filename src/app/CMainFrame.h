@@ -49,7 +49,6 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void ConnectDocumentCommands();
-    void ConnectViewCommands();
     void OnDocumentCommand(Command command);
     void OnEditCommand(Command command);
     void OnSubWindowActivated();

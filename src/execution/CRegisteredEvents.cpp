@@ -41,6 +41,15 @@ void CRegisteredEvents::Post(QObject* receiver, QEvent* event, bool replace)
     QCoreApplication::postEvent(receiver, event);
 }
 
+CPostElemArray* CArrayPostEvent::BatchOf(QEvent* event)
+{
+    if (event->type() != CRegisteredEvents::ArrayPost()) {
+        return nullptr;
+    }
+    CRegisteredEvents::Received(event);
+    return static_cast<CArrayPostEvent*>(event)->Batch();
+}
+
 void CRegisteredEvents::Received(const QEvent* event)
 {
 #ifdef TESSELLA_TSAN

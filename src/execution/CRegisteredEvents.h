@@ -39,6 +39,8 @@ public:
     {
     }
     CPostElemArray* Batch() const { return m_batch; }
+    // The batch of a WM_ARRAY_POST, counted received; null for an event of any other type.
+    static CPostElemArray* BatchOf(QEvent* event);
 
 private:
     CPostElemArray* m_batch;

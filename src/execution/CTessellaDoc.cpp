@@ -83,7 +83,6 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     }
     ApplyPendingResets(Settings());
     m_progressBar = progressBar;
-    m_listItemCount.Reset();
     emit runStarting();
     if (!m_resultsWindow) {
         return;
@@ -94,7 +93,6 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     // Here, not in the preparation: the intake reads it on this thread.
     m_resultBudget = std::make_shared<CResultBudget>();
     m_resultBudget->Reset(Settings().resultMemoryLimitMB);
-    m_lastScrollCount = 0;
     m_sqlText.clear();
     m_sqlText = source.TakeRunText();
     m_threadsMade.store(false, std::memory_order_release);
@@ -477,6 +475,15 @@ CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
     }
     batch.m_handled.store(1, std::memory_order_release);
     return result;
+}
+
+std::optional<CResultStore::IntakeResult> CTessellaDoc::IntakePosted(QEvent* event)
+{
+    CPostElemArray* batch = CArrayPostEvent::BatchOf(event);
+    if (!batch) {
+        return std::nullopt;
+    }
+    return IntakeBatch(*batch);
 }
 
 CElemArray::Elements CTessellaDoc::TakeBatch(CPostElemArray& batch)

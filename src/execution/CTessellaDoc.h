@@ -1,7 +1,6 @@
 #pragma once
 
 #include "document/CConnectionDataArray.h"
-#include "execution/CAnnouncedCount.h"
 #include "execution/CPrepareThread.h"
 #include "execution/CQueryThreadArray.h"
 #include "execution/CResultBudget.h"
@@ -130,6 +129,9 @@ public:
     // Results window: takes a posted batch's elements and marks it handled. When memory runs
     // out meanwhile, the batch's elements are dropped and the run stops fetching (never throws).
     CResultStore::IntakeResult IntakeBatch(CPostElemArray& batch);
+    // Results window: takes the batch of a WM_ARRAY_POST in, as IntakeBatch does; nothing for an
+    // event of any other type.
+    std::optional<CResultStore::IntakeResult> IntakePosted(QEvent* event);
     // A results window that keeps no result list (the command-line runner writes rows as they
     // come): takes a posted batch's elements for itself and marks the batch handled, after which
     // the batch may be gone.
@@ -151,12 +153,6 @@ public:
 
     const QStringList& Batches() const { return *m_batches; }
     const CQueryThreadArray& QueryThreads() const { return m_queryThreads; }
-
-    // Bookkeeping of the result list, kept with the document.
-    CAnnouncedCount m_listItemCount;
-    int m_autoScroll = 0;
-    qsizetype m_lastScrollCount = 0;
-    int m_listColumns = 0;
 
 signals:
     // Before a run begins, on the user-interface thread: the result list must

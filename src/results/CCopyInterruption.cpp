@@ -30,9 +30,8 @@ bool CCopyInterruption::eventFilter(QObject* watched, QEvent* event)
         m_keyPressed = true;
         return true;
     }
-    if (event->type() == CRegisteredEvents::ArrayPost()) {
-        CRegisteredEvents::Received(event);
-        m_held.emplace_back(watched, static_cast<CArrayPostEvent*>(event)->Batch());
+    if (CPostElemArray* batch = CArrayPostEvent::BatchOf(event)) {
+        m_held.emplace_back(watched, batch);
         return true;
     }
     return QObject::eventFilter(watched, event);

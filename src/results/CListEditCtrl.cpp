@@ -17,6 +17,7 @@ namespace {
 
 // The copy shows its progress and looks for a key press every so many rows.
 constexpr int kCopyStep = 100;
+constexpr int kColumnWidth = 100;
 
 // The selected rows in list order.
 std::vector<int> SelectedRows(const QItemSelection& selection)
@@ -47,7 +48,7 @@ CListEditCtrl::CListEditCtrl(QWidget* parent)
     // Rows of one height, never measured: a million rows cost nothing to lay out.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    horizontalHeader()->setDefaultSectionSize(100);
+    horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setHighlightSections(false);
@@ -60,12 +61,44 @@ void CListEditCtrl::SetResultModel(CResultListModel* model)
 {
     m_model = model;
     setModel(model);
-    model->SetView(this);
     connect(model, &CResultListModel::scrollRequested, this, [this](int row) {
         if (row >= 0 && row < m_model->rowCount()) {
             scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
         }
     });
+    // After the header's own connection: the new sections exist by then.
+    connect(model, &QAbstractItemModel::columnsInserted, this, &CListEditCtrl::WidenNewColumns);
+    ReportVisibleRows();
+}
+
+void CListEditCtrl::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    ReportVisibleRows();
+}
+
+void CListEditCtrl::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    ReportVisibleRows();
+}
+
+void CListEditCtrl::ReportVisibleRows()
+{
+    if (!m_model) {
+        return;
+    }
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    m_model->SetVisibleRows(rowAt(0), viewport()->height() / rowHeight);
+}
+
+void CListEditCtrl::WidenNewColumns()
+{
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        if (horizontalHeader()->sectionSize(column) == 0) {
+            setColumnWidth(column, kColumnWidth);
+        }
+    }
 }
 
 QString CListEditCtrl::SelectedRowsText(bool* aborted)

@@ -7,7 +7,7 @@ class CResultListModel;
 
 // The "All Results" list: a report view over the result model with full-row
 // selection of several rows, a read-only row viewer on double-click, and Copy
-// of the selected rows as tab-separated text.
+// of the selected rows as tab-separated text. New columns are 100 pixels wide.
 class CListEditCtrl : public QTableView
 {
     Q_OBJECT
@@ -39,8 +39,16 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    // The viewport's size changed (the scroll area passes its resizes on).
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Tells the model which rows the viewport shows.
+    void ReportVisibleRows();
+    // Columns the header made without a width get the list's column width.
+    void WidenNewColumns();
+
     CResultListModel* m_model = nullptr;
     CLVEdit* m_viewer;
 };

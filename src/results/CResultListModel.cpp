@@ -5,8 +5,8 @@
 #include "results/CKindIcons.h"
 
 #include <QCoreApplication>
-#include <QHeaderView>
-#include <QTableView>
+
+#include <new>
 
 namespace {
 
@@ -27,16 +27,11 @@ QEvent::Type InsertColumns()
     return CRegisteredEvents::Type(QStringLiteral("LVM_INSERTCOLUMN"));
 }
 
-// Rows scrolled to or repainted at most once per this many new rows.
-constexpr qsizetype kScrollEvery = 100;
-constexpr int kColumnWidth = 100;
-
 } // namespace
 
 CResultListModel::CResultListModel(CTessellaDoc& document, QObject* parent)
     : QAbstractTableModel(parent), m_document(document)
 {
-    m_document.m_listColumns = m_shownColumns;
 }
 
 int CResultListModel::rowCount(const QModelIndex& parent) const
@@ -94,7 +89,7 @@ void CResultListModel::ResetForRun()
     beginResetModel();
     m_shownRows = 0;
     m_shownColumns = std::clamp(m_shownColumns, 1, 3);
-    m_document.m_listColumns = m_shownColumns;
+    m_state.Reset();
     endResetModel();
     for (QEvent::Type type : {SetItemCount(), EnsureVisible(), RedrawItems(), InsertColumns()}) {
         QCoreApplication::removePostedEvents(this, type);
@@ -105,31 +100,48 @@ void CResultListModel::TrimAfterRun()
 {
     const int rows = RealRows();
     if (m_shownRows > rows && m_document.IsIdle()) {
-        m_document.m_listItemCount.TrimTo(rows);
+        m_state.TrimTo(rows);
         QCoreApplication::removePostedEvents(this, SetItemCount());
         ApplyRowCount(rows);
     }
 }
 
+bool CResultListModel::TakePosted(QEvent* event)
+{
+    const std::optional<CResultStore::IntakeResult> intake = m_document.IntakePosted(event);
+    if (!intake) {
+        return false;
+    }
+    try {
+        BatchTaken(*intake);
+    } catch (const std::bad_alloc&) {
+        // Nothing may leave the event loop; the list catches up with the next batch.
+        m_document.ResultBudget().NoteOutOfMemory();
+    }
+    return true;
+}
+
 void CResultListModel::BatchTaken(const CResultStore::IntakeResult& intake)
 {
     const qsizetype rows = m_document.Results().Count();
-    if (m_document.m_listItemCount.Grow(rows)) {
-        CRegisteredEvents::Post(
-            this, new CValueEvent(SetItemCount(), m_document.m_listItemCount.Value()), true);
+    if (m_state.Grow(rows)) {
+        CRegisteredEvents::Post(this, new CValueEvent(SetItemCount(), m_state.Announced()), true);
     }
-    if (m_document.m_autoScroll && rows - kScrollEvery > m_document.m_lastScrollCount) {
-        m_document.m_lastScrollCount = rows;
+    if (m_state.TakeScroll(rows)) {
         CRegisteredEvents::Post(this, new CValueEvent(EnsureVisible(), rows - 1), true);
         return;
     }
-    const int top = TopRow();
-    const int page = PageSize();
-    const int visible = rows >= page ? page : static_cast<int>(rows);
-    if (visible != 0 && intake.groupStart <= top + visible) {
+    const int visible = rows >= m_pageRows ? m_pageRows : static_cast<int>(rows);
+    if (visible != 0 && intake.groupStart <= m_topRow + visible) {
         // Rows moved at or above the page's last row: what is shown changed.
-        CRegisteredEvents::Post(this, new CValueEvent(RedrawItems(), top), true);
+        CRegisteredEvents::Post(this, new CValueEvent(RedrawItems(), m_topRow), true);
     }
+}
+
+void CResultListModel::SetVisibleRows(int top, int page)
+{
+    m_topRow = std::max(0, top);
+    m_pageRows = std::max(0, page);
 }
 
 bool CResultListModel::event(QEvent* event)
@@ -141,7 +153,7 @@ bool CResultListModel::event(QEvent* event)
         emit scrollRequested(static_cast<int>(static_cast<CValueEvent*>(event)->Value()));
     } else if (type == RedrawItems()) {
         const int top = static_cast<int>(static_cast<CValueEvent*>(event)->Value());
-        RedrawPage(top, top + PageSize());
+        RedrawPage(top, top + m_pageRows);
     } else if (type == InsertColumns()) {
         ApplyColumnCount(static_cast<int>(static_cast<CValueEvent*>(event)->Value()));
     } else {
@@ -170,15 +182,7 @@ void CResultListModel::ApplyColumnCount(int columns)
     }
     beginInsertColumns({}, m_shownColumns, columns - 1);
     m_shownColumns = columns;
-    m_document.m_listColumns = columns;
     endInsertColumns();
-    if (m_view) {
-        for (int column = 0; column < columns; ++column) {
-            if (m_view->horizontalHeader()->sectionSize(column) == 0) {
-                m_view->setColumnWidth(column, kColumnWidth);
-            }
-        }
-    }
 }
 
 void CResultListModel::RedrawPage(int first, int last)
@@ -204,29 +208,11 @@ void CResultListModel::TrimTail() const
     auto* self = const_cast<CResultListModel*>(this);
     const int rows = RealRows();
     if (m_document.IsIdle()) {
-        m_document.m_listItemCount.TrimTo(rows);
+        self->m_state.TrimTo(rows);
         CRegisteredEvents::Post(self, new CValueEvent(SetItemCount(), rows), true);
         CRegisteredEvents::Post(self, new CValueEvent(EnsureVisible(), rows - 1), true);
     } else {
-        const int page = PageSize();
-        const int last = page < rows ? rows - page : rows;
+        const int last = m_pageRows < rows ? rows - m_pageRows : rows;
         CRegisteredEvents::Post(self, new CValueEvent(EnsureVisible(), last - 1), true);
     }
-}
-
-int CResultListModel::PageSize() const
-{
-    if (!m_view) {
-        return 0;
-    }
-    const int rowHeight = std::max(1, m_view->verticalHeader()->defaultSectionSize());
-    return m_view->viewport()->height() / rowHeight;
-}
-
-int CResultListModel::TopRow() const
-{
-    if (!m_view) {
-        return 0;
-    }
-    return std::max(0, m_view->rowAt(0));
 }

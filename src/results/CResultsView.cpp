@@ -1,7 +1,6 @@
 #include "results/CResultsView.h"
 
 #include "document/CConnectionData.h"
-#include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
 #include "results/CConnectionPage.h"
 #include "results/CListEditCtrl.h"
@@ -17,8 +16,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <new>
-
 namespace {
 
 constexpr int kStatusMilliseconds = 500;
@@ -26,8 +23,11 @@ constexpr int kStatusMilliseconds = 500;
 } // namespace
 
 CResultsView::CResultsView(CTessellaDoc& document, QWidget* parent)
-    : QWidget(parent), m_document(document), m_tabs(new QTabWidget(this))
+    : QWidget(parent), m_document(document)
 {
+    // Made here, not among the initializers: its ChildAdded event already reaches event(), which
+    // reads the members declared after it.
+    m_tabs = new QTabWidget(this);
     m_tabs->setTabPosition(QTabWidget::South);
     m_tabs->addTab(CreateResultsPage(), tr("All Results"));
     m_connectionPage = new CConnectionPage(m_document, m_tabs);
@@ -58,9 +58,9 @@ QWidget* CResultsView::CreateResultsPage()
     m_list->SetResultModel(m_model);
     connect(m_list, &CListEditCtrl::statusMessage, this, &CResultsView::statusMessage);
     m_autoScroll = new QCheckBox(tr("Auto scroll"), page);
-    m_autoScroll->setChecked(m_document.m_autoScroll != 0);
+    m_autoScroll->setChecked(m_model->ListState().AutoScroll());
     connect(m_autoScroll, &QCheckBox::toggled, this,
-            [this](bool on) { m_document.m_autoScroll = on ? 1 : 0; });
+            [this](bool on) { m_model->ListState().SetAutoScroll(on); });
     m_status = new QLabel(page);
 
     auto* bottom = new QHBoxLayout;
@@ -93,19 +93,11 @@ void CResultsView::OnTabChanged(int index)
 
 bool CResultsView::event(QEvent* event)
 {
-    if (event->type() != CRegisteredEvents::ArrayPost()) {
-        return QWidget::event(event);
+    // The pane gets events of its own while it makes its list, before there is a model.
+    if (m_model && m_model->TakePosted(event)) {
+        return true;
     }
-    CRegisteredEvents::Received(event);
-    CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
-    const CResultStore::IntakeResult intake = m_document.IntakeBatch(batch);
-    try {
-        m_model->BatchTaken(intake);
-    } catch (const std::bad_alloc&) {
-        // Nothing may leave the event loop; the list catches up with the next batch.
-        m_document.ResultBudget().NoteOutOfMemory();
-    }
-    return true;
+    return QWidget::event(event);
 }
 
 void CResultsView::ShowEntry(const CConnectionData& entry)

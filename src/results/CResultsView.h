@@ -63,7 +63,7 @@ private:
     QWidget* FocusedPaneChild() const;
 
     CTessellaDoc& m_document;
-    QTabWidget* m_tabs;
+    QTabWidget* m_tabs = nullptr;
     CListEditCtrl* m_list = nullptr;
     CResultListModel* m_model = nullptr;
     QCheckBox* m_autoScroll = nullptr;

@@ -15,18 +15,22 @@ qint64 CHeadlessResultsWindow::MonotonicNs()
 
 bool CHeadlessResultsWindow::event(QEvent* event)
 {
-    CRegisteredEvents::Received(event);
-    if (event->type() == CRegisteredEvents::ArrayPost()) {
-        CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
-        if (m_sink) {
-            // Copied first: once taken, the batch is its thread's to delete.
-            const QString connection = batch.m_connectionName;
-            m_sink(connection, m_document.TakeBatch(batch));
-        } else {
-            m_document.IntakeBatch(batch);
-        }
-        m_lastIntakeNs = MonotonicNs();
-        return true;
+    const bool taken = m_sink ? TakeToSink(event) : m_document.IntakePosted(event).has_value();
+    if (!taken) {
+        return QObject::event(event);
     }
-    return QObject::event(event);
+    m_lastIntakeNs = MonotonicNs();
+    return true;
+}
+
+bool CHeadlessResultsWindow::TakeToSink(QEvent* event)
+{
+    CPostElemArray* batch = CArrayPostEvent::BatchOf(event);
+    if (!batch) {
+        return false;
+    }
+    // Copied first: once taken, the batch is its thread's to delete.
+    const QString connection = batch->m_connectionName;
+    m_sink(connection, m_document.TakeBatch(*batch));
+    return true;
 }

@@ -31,6 +31,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // The batch of a WM_ARRAY_POST to the sink; false for an event of any other type.
+    bool TakeToSink(QEvent* event);
+
     CTessellaDoc& m_document;
     Sink m_sink;
     qint64 m_lastIntakeNs = 0;

@@ -84,7 +84,7 @@ void CChildFrame::CreatePanes()
     m_inner = new QSplitter(Qt::Horizontal, m_outer);
     m_tree = new CLeftView(*m_document, m_inner);
     m_editor = new CTessellaView(m_inner);
-    m_results = new CResultsView(m_document->Doc(), m_outer);
+    m_results = new CResultsView(m_document->RunDocument(), m_outer);
     m_document->AttachEditor(m_editor);
     m_editor->SetEditorFont(m_tree->font());
     m_outer->setChildrenCollapsible(false);
@@ -112,7 +112,7 @@ void CChildFrame::ConnectDocument()
     connect(m_document, &CQueryDocument::modifiedChanged, this, &CChildFrame::UpdateTitle);
     connect(m_document, &CQueryDocument::updated, this,
             [this](QObject* sender, int hint, const CConnectionData* entry) {
-                if (hint == 1 && entry && sender != m_results) {
+                if (hint == CQueryDocument::kHintShowEntry && entry && sender != m_results) {
                     m_results->ShowEntry(*entry);
                 }
                 UpdateRunActions();
@@ -125,7 +125,7 @@ void CChildFrame::ConnectDocument()
             [this] { m_document->SetModifiedFlag(true); });
     connect(m_results, &CResultsView::statusMessage, this, &CChildFrame::statusMessage);
     // Closing while a query runs waits behind the closing window.
-    m_document->Doc().SetClosingWaiter(CDlgClosingThreads::Waiter(this));
+    m_document->RunDocument().SetClosingWaiter(CDlgClosingThreads::Waiter(this));
     connect(m_editor, &CTessellaView::selectionChanged, this, &CChildFrame::commandStateChanged);
     connect(m_editor, &CTessellaView::textChanged, this, &CChildFrame::commandStateChanged);
     m_focusWatch = connect(qApp, &QApplication::focusChanged, this,
@@ -140,12 +140,12 @@ void CChildFrame::UpdateTitle()
 
 bool CChildFrame::CanRun() const
 {
-    return m_document->Doc().CanRun();
+    return m_document->RunDocument().CanRun();
 }
 
 bool CChildFrame::CanStop() const
 {
-    return m_document->Doc().CanStop();
+    return m_document->RunDocument().CanStop();
 }
 
 void CChildFrame::UpdateRunActions()
@@ -160,19 +160,19 @@ void CChildFrame::OnRun()
     if (!CanRun()) {
         return;
     }
-    m_document->Doc().StartRun(*m_editor, m_progressBar);
+    m_document->RunDocument().StartRun(*m_editor, m_progressBar);
     UpdateRunActions();
     m_runWatch.start();
 }
 
 void CChildFrame::OnStop()
 {
-    m_document->Doc().StopRun(0);
+    m_document->RunDocument().StopRun(0);
 }
 
 void CChildFrame::WatchRun()
 {
-    if (m_document->Doc().IsIdle()) {
+    if (m_document->RunDocument().IsIdle()) {
         m_runWatch.stop();
         m_tree->RefreshConnectedImages();
         UpdateRunActions();
@@ -236,7 +236,7 @@ void CChildFrame::closeEvent(QCloseEvent* event)
         return;
     }
     // A running query is stopped and waited for before the document goes.
-    m_document->Doc().StopRun(1);
+    m_document->RunDocument().StopRun(1);
     event->accept();
     emit closed();
 }

@@ -23,7 +23,7 @@ CLeftView::CLeftView(CQueryDocument& document, QWidget* parent)
     setIconSize(QSize(16, 16));
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CLeftView::OnSelectionChanged);
     connect(&document, &CQueryDocument::updated, this, &CLeftView::OnUpdate);
-    document.Doc().SetConnectionTree(this);
+    document.RunDocument().SetConnectionTree(this);
 }
 
 QEvent::Type CLeftView::TCheckEvent()
@@ -43,7 +43,7 @@ void CLeftView::Rebuild()
 {
     m_rebuilding = true;
     clear();
-    for (const CConnectionData& entry : m_document.Doc().m_connections) {
+    for (const CConnectionData& entry : m_document.RunDocument().m_connections) {
         auto* item = new QTreeWidgetItem(this, QStringList{entry.m_dataSource});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, entry.m_enabled ? Qt::Checked : Qt::Unchecked);
@@ -59,7 +59,7 @@ void CLeftView::RefreshConnectedImages()
         if (item->text(0).isEmpty()) {
             continue;
         }
-        const bool connected = m_document.Doc().IsDataSourceConnected(item->text(0), false);
+        const bool connected = m_document.RunDocument().IsDataSourceConnected(item->text(0), false);
         item->setIcon(0,
                       connected ? CConnectionIcons::Connected() : CConnectionIcons::NotConnected());
         item->setData(0, Qt::UserRole, connected);
@@ -108,7 +108,7 @@ void CLeftView::keyPressEvent(QKeyEvent* event)
 
 void CLeftView::TakeOverChecks()
 {
-    CConnectionDataArray& connections = m_document.Doc().m_connections;
+    CConnectionDataArray& connections = m_document.RunDocument().m_connections;
     QTreeWidgetItem* lastChanged = nullptr;
     for (int i = 0; i < topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = topLevelItem(i);
@@ -129,7 +129,7 @@ void CLeftView::TakeOverChecks()
         }
         entry->m_enabled = checked;
         m_document.SetModifiedFlag(true);
-        m_document.UpdateAllViews(this, 1, &*entry);
+        m_document.UpdateAllViews(this, CQueryDocument::kHintShowEntry, &*entry);
         lastChanged = item;
     }
     if (lastChanged) {
@@ -139,7 +139,7 @@ void CLeftView::TakeOverChecks()
 
 const CConnectionData* CLeftView::FindEntry(const QString& name) const
 {
-    for (const CConnectionData& entry : m_document.Doc().m_connections) {
+    for (const CConnectionData& entry : m_document.RunDocument().m_connections) {
         if (entry.m_dataSource == name) {
             return &entry;
         }
@@ -157,9 +157,9 @@ void CLeftView::OnSelectionChanged()
         return;
     }
     if (const CConnectionData* entry = FindEntry(name)) {
-        m_document.UpdateAllViews(this, 1, entry);
+        m_document.UpdateAllViews(this, CQueryDocument::kHintShowEntry, entry);
     }
-    const CTessellaDoc& doc = m_document.Doc();
+    const CTessellaDoc& doc = m_document.RunDocument();
     if (doc.IsIdle() && doc.Results().BlockEnd(name) >= 0) {
         emit scrollResultsTo(name);
     }
@@ -174,14 +174,14 @@ QString CLeftView::SelectedName() const
 bool CLeftView::CanResetConnection() const
 {
     const QString name = SelectedName();
-    const CTessellaDoc& doc = m_document.Doc();
+    const CTessellaDoc& doc = m_document.RunDocument();
     return !name.isEmpty() && doc.HasKeptConnection(name) && doc.IsDataSourceConnected(name, true);
 }
 
 void CLeftView::OnResetConnection()
 {
     if (CanResetConnection()) {
-        m_document.Doc().ResetConnection(SelectedName());
+        m_document.RunDocument().ResetConnection(SelectedName());
     }
 }
 

@@ -23,8 +23,9 @@ class CQueryDocument : public QObject
 public:
     explicit CQueryDocument(QObject* parent = nullptr);
 
-    CTessellaDoc& Doc() { return *m_doc; }
-    const CTessellaDoc& Doc() const { return *m_doc; }
+    // What runs the SQL: the connection entries, the threads of a run and its results.
+    CTessellaDoc& RunDocument() { return *m_doc; }
+    const CTessellaDoc& RunDocument() const { return *m_doc; }
 
     // The editor that holds the text; set once by the document window.
     void AttachEditor(CTessellaView* editor);
@@ -49,8 +50,13 @@ public:
     // What Save would write: the connections and the editor's text.
     CDocumentContent Content() const;
 
-    // Tells the document's views about a change: hint 1 carries the connection entry to show.
-    void UpdateAllViews(QObject* sender, int hint = 0, const CConnectionData* entry = nullptr);
+    // The hints of UpdateAllViews: any change, or a connection entry for the views to show.
+    static constexpr int kHintAnyChange = 0;
+    static constexpr int kHintShowEntry = 1;
+
+    // Tells the document's views about a change.
+    void UpdateAllViews(QObject* sender, int hint = kHintAnyChange,
+                        const CConnectionData* entry = nullptr);
 
 signals:
     void updated(QObject* sender, int hint, const CConnectionData* entry);

@@ -37,7 +37,7 @@ private slots:
     void cleanup()
     {
         for (CChildFrame* child : m_app->Documents().Frames()) {
-            child->Document().Doc().StopRun(1);
+            child->Document().RunDocument().StopRun(1);
         }
         m_app.reset();
     }
@@ -139,7 +139,7 @@ private slots:
         QVERIFY(!Frame()->Action(Command::QueryRun)->isEnabled());
         CConnectionData entry;
         entry.m_dataSource = source.Name();
-        child->Document().Doc().m_connections << entry;
+        child->Document().RunDocument().m_connections << entry;
         child->Document().UpdateAllViews(nullptr);
         QVERIFY(Frame()->Action(Command::QueryRun)->isEnabled());
         QVERIFY(!Frame()->Action(Command::QueryStop)->isEnabled());
@@ -147,7 +147,7 @@ private slots:
         Frame()->Action(Command::QueryRun)->trigger();
         QVERIFY(!Frame()->Action(Command::QueryRun)->isEnabled());
         QVERIFY(Frame()->Action(Command::QueryStop)->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(child->Document().Doc().Results().Count() > 100, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(child->Document().RunDocument().Results().Count() > 100, 20000);
         Frame()->Action(Command::QueryStop)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(Frame()->Action(Command::QueryRun)->isEnabled(), 20000);
         QVERIFY(!Frame()->Action(Command::QueryStop)->isEnabled());
@@ -167,7 +167,7 @@ private slots:
         QVERIFY(Frame()->Action(Command::EditUndo)->isEnabled());
     }
 
-    void windowsTileBothWays()
+    void windowsTileBothWaysAndCascade()
     {
         m_app->OnFileNew();
         QMdiArea& area = *Frame()->MdiArea();
@@ -181,6 +181,10 @@ private slots:
         QCOMPARE(windows.at(0)->geometry().left(), windows.at(1)->geometry().left());
         QVERIFY(windows.at(0)->geometry().bottom() < windows.at(1)->geometry().top());
         QCOMPARE(windows.at(0)->width(), area.viewport()->width());
+        // Cascade, from its menu command: the windows overlap, each a step off the other.
+        Frame()->Action(Command::WindowCascade)->trigger();
+        QVERIFY(windows.at(0)->geometry().intersects(windows.at(1)->geometry()));
+        QVERIFY(windows.at(0)->geometry().top() != windows.at(1)->geometry().top());
     }
 
 private:

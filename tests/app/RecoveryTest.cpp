@@ -136,7 +136,7 @@ private slots:
         QVERIFY(m_app->InitInstance({}));
         m_app->Recovery().SetInterval(50);
         CChildFrame* frame = m_app->MainFrame()->ActiveChild();
-        frame->Document().Doc().m_connections << CConnectionData();
+        frame->Document().RunDocument().m_connections << CConnectionData();
         frame->Document().SetModifiedFlag(true);
         QTRY_COMPARE(AllCopies(Root()).size(), 1);
         QCOMPARE(AllCopies(Root()).first().content.connections.size(), 1);
@@ -179,7 +179,7 @@ private slots:
         CChildFrame* restored = m_app->MainFrame()->ActiveChild();
         QCOMPARE(restored->Document().PathName(), path);
         QCOMPARE(restored->Editor()->text(), QStringLiteral("SELECT 'recovered'"));
-        QCOMPARE(restored->Document().Doc().m_connections.size(), 1);
+        QCOMPARE(restored->Document().RunDocument().m_connections.size(), 1);
         QVERIFY(restored->Document().IsModified());
         QVERIFY(restored->isWindowModified());
         QVERIFY(offer->isVisible());

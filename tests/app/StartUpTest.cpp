@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(Titles(), QStringList{QStringLiteral("last.tsl")});
         CChildFrame* frame = m_app->MainFrame()->ActiveChild();
         QCOMPARE(frame->Editor()->text(), QStringLiteral("SELECT 'last'"));
-        QCOMPARE(frame->Document().Doc().m_connections.size(), 1);
+        QCOMPARE(frame->Document().RunDocument().m_connections.size(), 1);
     }
 
     void aMissingLastDocumentIsReportedAndTheWindowStillShows()
@@ -171,7 +171,7 @@ private slots:
         CChildFrame* opened = m_app->Documents().FindByPath(good);
         QVERIFY(opened);
         QCOMPARE(opened->Editor()->text(), QStringLiteral("SELECT 'good'"));
-        QCOMPARE(opened->Document().Doc().m_connections.size(), 1);
+        QCOMPARE(opened->Document().RunDocument().m_connections.size(), 1);
         QCOMPARE(m_app->Documents().Frames().first()->Editor()->text(),
                  QStringLiteral("SELECT 'kept'"));
         QCOMPARE(m_app->RecentFiles().Files(), QStringList{good});

@@ -125,33 +125,25 @@ namespace {
 
 // Takes the run's first batch in with address space for far fewer rows than it holds, as
 // when memory is nearly gone; every later batch normally.
-class StarvedResultsWindow : public QObject
+class StarvedResultsWindow : public RecordingResultsWindow
 {
 public:
-    explicit StarvedResultsWindow(CTessellaDoc& document) : m_document(document)
-    {
-        m_document.SetResultsWindow(this);
-    }
-
-    bool event(QEvent* event) override
-    {
-        CRegisteredEvents::Received(event);
-        if (event->type() != CRegisteredEvents::ArrayPost()) {
-            return QObject::event(event);
-        }
-        CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
-        if (starve) {
-            starve = false;
-            TakeInStarved(batch);
-        } else {
-            m_document.IntakeBatch(batch);
-        }
-        return true;
-    }
+    using RecordingResultsWindow::RecordingResultsWindow;
 
     bool starve = true;
     bool limited = false;
     qsizetype countAfterStarvedIntake = -1;
+
+protected:
+    void TakeIn(CPostElemArray& batch) override
+    {
+        if (starve) {
+            starve = false;
+            TakeInStarved(batch);
+        } else {
+            RecordingResultsWindow::TakeIn(batch);
+        }
+    }
 
 private:
     void TakeInStarved(CPostElemArray& batch)
@@ -179,8 +171,6 @@ private:
         return rlim_t(statm.readAll().split(' ').value(0).toULongLong()) *
                rlim_t(sysconf(_SC_PAGESIZE));
     }
-
-    CTessellaDoc& m_document;
 };
 
 } // namespace

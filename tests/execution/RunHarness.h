@@ -1,43 +1,11 @@
 #pragma once
 
 #include "DocumentWaits.h"
-#include "execution/CRegisteredEvents.h"
+#include "RecordingResultsWindow.h"
 #include "execution/CSqlTextSource.h"
 #include "execution/CTessellaDoc.h"
 
-#include <QCoreApplication>
-#include <QObject>
 #include <QStringList>
-
-#include <vector>
-
-// Takes posted batches into the document, as the results pane does, and notes
-// the size of each batch on arrival.
-class RecordingResultsWindow : public QObject
-{
-public:
-    explicit RecordingResultsWindow(CTessellaDoc& document) : m_document(document)
-    {
-        m_document.SetResultsWindow(this);
-    }
-
-    bool event(QEvent* event) override
-    {
-        CRegisteredEvents::Received(event);
-        if (event->type() != CRegisteredEvents::ArrayPost()) {
-            return QObject::event(event);
-        }
-        CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
-        batchSizes.push_back({batch.m_connectionName, batch.size()});
-        m_document.IntakeBatch(batch);
-        return true;
-    }
-
-    std::vector<std::pair<QString, qsizetype>> batchSizes;
-
-private:
-    CTessellaDoc& m_document;
-};
 
 inline bool RunToEnd(CTessellaDoc& document, const QString& sql, int timeoutMs = 60000)
 {

@@ -3,6 +3,7 @@
 
 #include "GuiTestRegistry.h"
 #include "execution/CPostElemArray.h"
+#include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
 #include "results/CLVEdit.h"
 #include "results/CListEditCtrl.h"
@@ -12,6 +13,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -19,13 +21,12 @@
 
 namespace {
 
-// Builds batches for one connection; the batches must outlive their intake.
+// Builds batches and hands them over as the results window does; the batches must outlive their
+// intake.
 class Feeder
 {
 public:
-    Feeder(CTessellaDoc& document, CResultListModel& model) : m_document(document), m_model(model)
-    {
-    }
+    explicit Feeder(CResultListModel& model) : m_model(model) {}
 
     void Feed(const QString& connection, const QStringList& texts, int kind = ElemRow)
     {
@@ -33,13 +34,13 @@ public:
         for (const QString& text : texts) {
             batch->Add(kind, text);
         }
-        m_model.BatchTaken(m_document.IntakeBatch(*batch));
+        CArrayPostEvent posted(batch.get());
+        QVERIFY(m_model.TakePosted(&posted));
         m_batches.push_back(std::move(batch));
         QCoreApplication::sendPostedEvents(&m_model);
     }
 
 private:
-    CTessellaDoc& m_document;
     CResultListModel& m_model;
     std::vector<std::unique_ptr<CPostElemArray>> m_batches;
 };
@@ -73,7 +74,7 @@ private slots:
         model = new CResultListModel(*document, list.get());
         list->SetResultModel(model);
         list->resize(600, 300);
-        feeder = std::make_unique<Feeder>(*document, *model);
+        feeder = std::make_unique<Feeder>(*model);
     }
     void cleanup()
     {
@@ -112,6 +113,58 @@ private slots:
         QVERIFY(model->data(model->index(1000, 0), Qt::DisplayRole).toString().isEmpty());
         QCoreApplication::sendPostedEvents(model);
         QCOMPARE(model->rowCount(), 600);
+    }
+
+    void autoScrollFollowsTheRowsOnceInAHundredAndAgainAfterARunStarts()
+    {
+        ShowList(20);
+        feeder->Feed(u"A"_qs, Numbered(150));
+        QCOMPARE(list->verticalScrollBar()->value(), 0); // off: the list stays where it is
+        // The list lays out its new rows in the event loop, as it does between batches.
+        QCoreApplication::processEvents();
+
+        model->ListState().SetAutoScroll(true);
+        feeder->Feed(u"A"_qs, Numbered(100)); // 251 rows, the last at 250
+        QVERIFY(RowShown(250));
+        list->scrollToTop();
+        feeder->Feed(u"A"_qs, Numbered(90)); // not a hundred more since the scroll
+        QCOMPARE(list->rowAt(0), 0);
+        feeder->Feed(u"A"_qs, Numbered(20));
+        QVERIFY(RowShown(360));
+
+        // A new run scrolls at its first hundred rows again. No run replaces the store here, so it
+        // keeps its 361 rows: 412 would be fewer than a hundred more than at the last scroll.
+        model->ResetForRun();
+        QCOMPARE(model->ListState().Announced(), 0);
+        feeder->Feed(u"B"_qs, Numbered(50));
+        QVERIFY(RowShown(411));
+    }
+
+    void aBatchRepaintsTheListWhenItMovesRowsItShows()
+    {
+        // A: rows 0 to 10; B: 11 to 111; C: 112 to 122.
+        feeder->Feed(u"A"_qs, Numbered(10));
+        feeder->Feed(u"B"_qs, Numbered(100));
+        feeder->Feed(u"C"_qs, Numbered(10));
+        model->TrimAfterRun();
+        ShowList(5);
+        QSignalSpy repainted(model, &QAbstractItemModel::dataChanged);
+        feeder->Feed(u"A"_qs, {u"below the page"_qs}); // moves rows from 11 on
+        QCOMPARE(repainted.count(), 0);
+
+        // A taller list shows the rows the next batch moves.
+        ShowList(40);
+        feeder->Feed(u"A"_qs, {u"on the page"_qs});
+        QCOMPARE(repainted.count(), 1);
+        QCOMPARE(repainted.at(0).at(0).toModelIndex().row(), 0);
+
+        // So does a list scrolled down to them.
+        feeder->Feed(u"C"_qs, {u"c"_qs}); // rows from 125 on
+        QCOMPARE(repainted.count(), 1);
+        list->scrollTo(model->index(100, 0), QAbstractItemView::PositionAtTop);
+        feeder->Feed(u"C"_qs, {u"c"_qs});
+        QCOMPARE(repainted.count(), 2);
+        QCOMPARE(repainted.at(1).at(0).toModelIndex().row(), 100);
     }
 
     void widerRowsAddColumnsWhenPainted()
@@ -216,6 +269,24 @@ private slots:
         QTest::keyClick(viewer, Qt::Key_Escape);
         QVERIFY(!viewer->isVisible());
         QCOMPARE(model->CellText(1, 1), u"two"_qs);
+    }
+
+private:
+    // Shows the list with room for `rows` rows, and lets it settle.
+    void ShowList(int rows)
+    {
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+        const int rowHeight = list->verticalHeader()->defaultSectionSize();
+        const int around = list->height() - list->viewport()->height();
+        list->resize(600, around + rows * rowHeight + rowHeight / 2);
+        QTRY_COMPARE(list->viewport()->height() / rowHeight, rows);
+    }
+    // The row is at least partly inside the list's viewport.
+    bool RowShown(int row) const
+    {
+        const int y = list->rowViewportPosition(row);
+        return y > -list->rowHeight(row) && y < list->viewport()->height();
     }
 };
 

@@ -93,11 +93,12 @@ private slots:
 
     void autoScrollFollowsTheCheckBox()
     {
-        QCOMPARE(m_document->m_autoScroll, 0);
+        const CResultListState& state = m_view->Model()->ListState();
+        QCOMPARE(state.AutoScroll(), false);
         m_view->AutoScroll()->setChecked(true);
-        QCOMPARE(m_document->m_autoScroll, 1);
+        QCOMPARE(state.AutoScroll(), true);
         m_view->AutoScroll()->setChecked(false);
-        QCOMPARE(m_document->m_autoScroll, 0);
+        QCOMPARE(state.AutoScroll(), false);
     }
 
     void anEntryFromTheTreeShowsOnTheConnectionPage()

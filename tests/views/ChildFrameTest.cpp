@@ -51,7 +51,7 @@ private slots:
     void cleanup()
     {
         if (m_frame) {
-            Doc().StopRun(1);
+            RunDocument().StopRun(1);
         }
         m_frame.reset();
         m_source.reset();
@@ -65,8 +65,8 @@ private slots:
         QVERIFY(!m_frame->RunAction()->isEnabled());
         QVERIFY(!m_frame->StopAction()->isEnabled());
         m_frame->OnRun();
-        QVERIFY(Doc().IsIdle());
-        QCOMPARE(Doc().Results().Count(), 0);
+        QVERIFY(RunDocument().IsIdle());
+        QCOMPARE(RunDocument().Results().Count(), 0);
     }
 
     void runAndStopFollowTheRun()
@@ -77,13 +77,13 @@ private slots:
         m_frame->OnRun();
         QVERIFY(!m_frame->RunAction()->isEnabled());
         QVERIFY(m_frame->StopAction()->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(Doc().Results().Count() > 200, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(RunDocument().Results().Count() > 200, 20000);
         QVERIFY(!m_frame->CanRun());
 
         m_frame->StopAction()->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(m_frame->RunAction()->isEnabled(), 20000);
         QVERIFY(!m_frame->StopAction()->isEnabled());
-        QVERIFY(Doc().IsIdle());
+        QVERIFY(RunDocument().IsIdle());
     }
 
     void closingDuringARunWaitsBehindTheClosingWindow()
@@ -105,13 +105,13 @@ private slots:
             qScopeGuard([&hung] { OdbcTestConfig::Instance().RemoveDataSource(hung); });
         CConnectionData hungEntry = Entry(hung);
         hungEntry.m_timeOut = kHungTimeOutSeconds;
-        Doc().m_connections.append(hungEntry);
+        RunDocument().m_connections.append(hungEntry);
         m_frame->Document().UpdateAllViews(nullptr);
 
         m_frame->Editor()->setText(RowsSql(50'000'000));
         m_frame->OnRun();
-        QTRY_VERIFY_WITH_TIMEOUT(Doc().Results().Count() > 200, 20000);
-        QVERIFY(!Doc().IsIdle());
+        QTRY_VERIFY_WITH_TIMEOUT(RunDocument().Results().Count() > 200, 20000);
+        QVERIFY(!RunDocument().IsIdle());
         m_frame->Document().SetModifiedFlag(false); // no question about saving
 
         QString shownWhileWaiting;
@@ -125,7 +125,7 @@ private slots:
         clock.start();
         QVERIFY(m_frame->close());
         QCOMPARE(shownWhileWaiting, QStringLiteral("Closing threads and database connections"));
-        QVERIFY(Doc().IsIdle());
+        QVERIFY(RunDocument().IsIdle());
         // The window checks once a second; the hung connect gives up at its time-out.
         QVERIFY2(clock.elapsed() < TimeBound((kHungTimeOutSeconds + 2) * 1000),
                  qPrintable(QString::number(clock.elapsed())));
@@ -147,14 +147,14 @@ private slots:
             qScopeGuard([&stuck] { OdbcTestConfig::Instance().RemoveDataSource(stuck); });
         CConnectionData entry = Entry(stuck);
         entry.m_timeOut = 0;
-        Doc().m_connections.append(entry);
+        RunDocument().m_connections.append(entry);
         m_frame->Document().UpdateAllViews(nullptr);
         const std::size_t leftBefore = CAbandonedThreads::StillRunning();
 
         m_frame->Editor()->setText(QStringLiteral("SELECT 1"));
         m_frame->OnRun();
         QTest::qWait(500);
-        QVERIFY(!Doc().IsIdle());
+        QVERIFY(!RunDocument().IsIdle());
         m_frame->Document().SetModifiedFlag(false);
 
         QElapsedTimer clock;
@@ -194,9 +194,9 @@ private slots:
         m_frame->Editor()->setText(QStringLiteral("SELECT 42 AS answer"));
         m_frame->Tree()->setFocus();
         QTest::keyClick(m_frame->Tree(), Qt::Key_R, Qt::AltModifier);
-        QVERIFY(WaitForIdle(Doc()));
-        QVERIFY2(ResultTexts(Doc()).contains(QStringLiteral("42")),
-                 qPrintable(ResultTexts(Doc()).join(u'|')));
+        QVERIFY(WaitForIdle(RunDocument()));
+        QVERIFY2(ResultTexts(RunDocument()).contains(QStringLiteral("42")),
+                 qPrintable(ResultTexts(RunDocument()).join(u'|')));
     }
 
     void runTakesTheSelectionOnly()
@@ -206,13 +206,13 @@ private slots:
         editor.setText(QStringLiteral("SELECT 'first' AS a ;\r\nSELECT 'second' AS b"));
         editor.setSelection(1, 0, 1, editor.lineLength(1));
         m_frame->OnRun();
-        QVERIFY(WaitForIdle(Doc()));
-        const QStringList rows = ResultTexts(Doc());
+        QVERIFY(WaitForIdle(RunDocument()));
+        const QStringList rows = ResultTexts(RunDocument());
         QVERIFY2(rows.contains(QStringLiteral("second")), qPrintable(rows.join(u'|')));
         QVERIFY(!rows.contains(QStringLiteral("first")));
         QCOMPARE(editor.selectedText(), QStringLiteral("SELECT 'second' AS b"));
         // The list learns the count by a posted event.
-        QTRY_COMPARE(m_frame->Results()->Model()->rowCount(), int(Doc().Results().Count()));
+        QTRY_COMPARE(m_frame->Results()->Model()->rowCount(), int(RunDocument().Results().Count()));
     }
 
     void runWithoutSelectionSelectsAndRunsAll()
@@ -222,12 +222,12 @@ private slots:
         editor.setText(QStringLiteral("SELECT 'first' AS a ;\r\nSELECT 'second' AS b"));
         QVERIFY(!editor.hasSelectedText());
         m_frame->OnRun();
-        QVERIFY(WaitForIdle(Doc()));
-        const QStringList rows = ResultTexts(Doc());
+        QVERIFY(WaitForIdle(RunDocument()));
+        const QStringList rows = ResultTexts(RunDocument());
         QVERIFY(rows.contains(QStringLiteral("first")));
         QVERIFY(rows.contains(QStringLiteral("second")));
         QCOMPARE(editor.selectedText(), editor.text());
-        QCOMPARE(Doc().Batches().size(), 2);
+        QCOMPARE(RunDocument().Batches().size(), 2);
     }
 
     void progressBarShowsTheBatchCount()
@@ -254,9 +254,9 @@ private slots:
         }
         m_frame->Editor()->setText(batches.join(QStringLiteral(" ;\n")));
         m_frame->OnRun();
-        QVERIFY(WaitForIdle(Doc()));
+        QVERIFY(WaitForIdle(RunDocument()));
         QCoreApplication::processEvents();
-        QCOMPARE(Doc().Batches().size(), 250);
+        QCOMPARE(RunDocument().Batches().size(), 250);
         QCOMPARE(m_frame->ProgressBar()->CountText(), QStringLiteral("200"));
         QVERIFY(m_frame->ProgressBar()->isHidden());
     }
@@ -300,11 +300,11 @@ private slots:
     }
 
 private:
-    CTessellaDoc& Doc() { return m_frame->Document().Doc(); }
+    CTessellaDoc& RunDocument() { return m_frame->Document().RunDocument(); }
 
     void AddConnection()
     {
-        Doc().m_connections.append(Entry(m_source->Name()));
+        RunDocument().m_connections.append(Entry(m_source->Name()));
         m_frame->Document().UpdateAllViews(nullptr);
     }
 

@@ -46,7 +46,7 @@ private slots:
             entry.m_login = QStringLiteral("clerk");
             entry.m_password = QStringLiteral("secret");
             entry.m_timeOut = 12;
-            frame.Document().Doc().m_connections << entry << Entry(QStringLiteral("Stock"));
+            frame.Document().RunDocument().m_connections << entry << Entry(QStringLiteral("Stock"));
             frame.Editor()->setText(QStringLiteral("SELECT 1 ;\r\nSELECT 'caf\u00e9'"));
             QSignalSpy saved(&frame.Document(), &CQueryDocument::saved);
             QVERIFY(frame.Document().IsModified());
@@ -58,7 +58,7 @@ private slots:
         CChildFrame reopened;
         QString error;
         QVERIFY2(reopened.Document().Load(path, error), qPrintable(error));
-        const CConnectionDataArray& connections = reopened.Document().Doc().m_connections;
+        const CConnectionDataArray& connections = reopened.Document().RunDocument().m_connections;
         QCOMPARE(connections.size(), 2);
         QCOMPARE(connections.at(0).m_login, QStringLiteral("clerk"));
         QCOMPARE(connections.at(0).m_password, QStringLiteral("secret"));
@@ -77,7 +77,7 @@ private slots:
     {
         const QString path = m_dir.filePath(QStringLiteral("plain.sql"));
         CChildFrame frame;
-        frame.Document().Doc().m_connections << Entry(QStringLiteral("Sales"));
+        frame.Document().RunDocument().m_connections << Entry(QStringLiteral("Sales"));
         frame.Editor()->setText(QStringLiteral("SELECT 2"));
         QVERIFY(frame.Document().Save(path, m_error));
         QFile file(path);
@@ -108,7 +108,7 @@ private slots:
         CChildFrame frame;
         CConnectionData entry = Entry(QStringLiteral("Sales"));
         entry.m_password = QStringLiteral("T0psecret");
-        frame.Document().Doc().m_connections << entry;
+        frame.Document().RunDocument().m_connections << entry;
         frame.Editor()->setText(QStringLiteral("SELECT 7"));
         QVERIFY(CDocumentSaver(frame.Document(), &frame).DoSave(path));
         QCOMPARE(QFile::permissions(path) & kEveryPermissionBit,
@@ -197,7 +197,7 @@ private slots:
         CChildFrame frame;
         QVERIFY(!frame.Document().Load(path, m_error));
         QCOMPARE(m_error, QStringLiteral("Unexpected file format."));
-        QVERIFY(frame.Document().Doc().m_connections.isEmpty());
+        QVERIFY(frame.Document().RunDocument().m_connections.isEmpty());
     }
 
     void closingAModifiedDocumentAsksFirst()

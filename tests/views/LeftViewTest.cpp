@@ -4,6 +4,7 @@
 #include "GuiTestRegistry.h"
 #include "OdbcTestConfig.h"
 #include "RecordingMessages.h"
+#include "RecordingResultsWindow.h"
 #include "ViewTestSupport.h"
 #include "views/CChildFrame.h"
 #include "views/CLeftView.h"
@@ -31,7 +32,7 @@ private slots:
 
     void cleanup()
     {
-        m_document->Doc().StopRun(1);
+        m_document->RunDocument().StopRun(1);
         // The document goes first, as in a document window: it tells the tree on its way out.
         m_document.reset();
         m_tree.reset();
@@ -114,7 +115,7 @@ private slots:
         QString shownLogin;
         connect(m_document.get(), &CQueryDocument::updated, this,
                 [&shownLogin](QObject*, int hint, const CConnectionData* entry) {
-                    if (hint == 1 && entry) {
+                    if (hint == CQueryDocument::kHintShowEntry && entry) {
                         shownLogin = entry->m_login;
                     }
                 });
@@ -157,14 +158,14 @@ private slots:
         menu.reset(m_tree->CreateContextMenu(nullptr));
         QVERIFY(menu->actions().at(0)->isEnabled());
         menu->actions().at(0)->trigger();
-        QVERIFY(!m_document->Doc().IsDataSourceConnected(source.Name(), false));
+        QVERIFY(!m_document->RunDocument().IsDataSourceConnected(source.Name(), false));
         QCoreApplication::sendPostedEvents(m_tree.get(), CRegisteredEvents::CheckConnections());
         QCOMPARE(m_tree->topLevelItem(0)->data(0, Qt::UserRole).toBool(), false);
         QVERIFY(!m_tree->CanResetConnection());
     }
 
 private:
-    CConnectionDataArray& Connections() { return m_document->Doc().m_connections; }
+    CConnectionDataArray& Connections() { return m_document->RunDocument().m_connections; }
 
     void ShowTree()
     {
@@ -189,33 +190,13 @@ private:
     void RunOn(const QString& sql)
     {
         // The results go to a window that takes them, as the results pane does.
-        RecordingWindow window(m_document->Doc());
+        RecordingResultsWindow window(m_document->RunDocument());
         CStringTextSource source(sql);
-        m_document->Doc().StartRun(source);
-        QVERIFY(WaitForIdle(m_document->Doc()));
+        m_document->RunDocument().StartRun(source);
+        QVERIFY(WaitForIdle(m_document->RunDocument()));
         QCoreApplication::sendPostedEvents(m_tree.get(), CRegisteredEvents::CheckConnections());
-        m_document->Doc().SetResultsWindow(nullptr);
+        m_document->RunDocument().SetResultsWindow(nullptr);
     }
-
-    class RecordingWindow : public QObject
-    {
-    public:
-        explicit RecordingWindow(CTessellaDoc& document) : m_document(document)
-        {
-            document.SetResultsWindow(this);
-        }
-        bool event(QEvent* event) override
-        {
-            if (event->type() != CRegisteredEvents::ArrayPost()) {
-                return QObject::event(event);
-            }
-            m_document.IntakeBatch(*static_cast<CArrayPostEvent*>(event)->Batch());
-            return true;
-        }
-
-    private:
-        CTessellaDoc& m_document;
-    };
 
     std::unique_ptr<RecordingApp> m_app;
     std::unique_ptr<CQueryDocument> m_document;
