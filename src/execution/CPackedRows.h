@@ -16,12 +16,6 @@
 class CPackedRows
 {
 public:
-    CPackedRows() = default;
-    CPackedRows(const CPackedRows&) = delete;
-    CPackedRows& operator=(const CPackedRows&) = delete;
-    CPackedRows(CPackedRows&&) noexcept = default;
-    CPackedRows& operator=(CPackedRows&&) noexcept = default;
-
     // Adds a row. When an allocation fails, std::bad_alloc leaves the rows as they were.
     void Append(int kind, QStringView text);
 
