@@ -2,6 +2,7 @@
 
 #include "COdbcSession.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 
 using Driver = CBenchOdbcConfig::Driver;
@@ -68,6 +69,24 @@ bool CBenchDataSet::EnsureTable(const QString& dsn)
     m_message =
         QStringLiteral("generated in %1 s").arg(double(clock.elapsed()) / 1000.0, 0, 'f', 1);
     return true;
+}
+
+bool CBenchDataSet::Provide(CBenchOdbcConfig& config, const QString& dsn, const QString& folder,
+                            bool sqliteStepApi)
+{
+    if (m_driver == Driver::Sqlite) {
+        config.AddSqlite(dsn, QDir(folder).filePath(u"t.db"_qs), sqliteStepApi);
+    } else {
+        const QString serverDsn = dsn + u"Setup"_qs;
+        if (!config.AddServer(serverDsn, m_driver, config.ServerDatabase(m_driver))) {
+            return Fail(config.ServerProblem());
+        }
+        if (!EnsureDatabase(serverDsn)) {
+            return false;
+        }
+        config.AddServer(dsn, m_driver, ServerDatabase());
+    }
+    return EnsureTable(dsn);
 }
 
 QString CBenchDataSet::CreateSql() const

@@ -25,6 +25,11 @@ public:
     bool EnsureDatabase(const QString& serverDsn, const QString& database = ServerDatabase());
     // Makes `t` through the data source `dsn` unless it is there already.
     bool EnsureTable(const QString& dsn);
+    // Adds the data source `dsn` of the driver to `config`, on the SQLite file t.db in `folder`
+    // or on the benchmarks' database of a test server (made when missing), and ensures `t`
+    // there. `sqliteStepApi` as for CBenchOdbcConfig::AddSqlite.
+    bool Provide(CBenchOdbcConfig& config, const QString& dsn, const QString& folder,
+                 bool sqliteStepApi = true);
 
     // What EnsureTable did ("reused", "generated in 4.2 s") or why it failed.
     const QString& Message() const { return m_message; }

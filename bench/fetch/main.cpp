@@ -69,25 +69,6 @@ bool ParseOptions(const QStringList& arguments, Options& options)
     return true;
 }
 
-QString BenchFolder()
-{
-    const QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
-    return folder.isEmpty() ? u"/tmp/tessella-bench-fetch"_qs : folder;
-}
-
-QString DriverKey(Driver driver)
-{
-    switch (driver) {
-    case Driver::Sqlite:
-        return u"sqlite"_qs;
-    case Driver::Postgres:
-        return u"postgres"_qs;
-    case Driver::MariaDb:
-        return u"mariadb"_qs;
-    }
-    return {};
-}
-
 bool WriteText(const QString& path, const QString& text)
 {
     QFile file(path);
@@ -114,21 +95,7 @@ bool Prepare(CBenchOdbcConfig& config, Target& target, qsizetype rows, const QSt
     const QString name = CBenchOdbcConfig::DriverName(target.driver);
     target.dsn = u"Bench"_qs + name;
     CBenchDataSet data(target.driver, rows);
-    if (target.driver == Driver::Sqlite) {
-        config.AddSqlite(target.dsn, QDir(folder).filePath(u"t.db"_qs));
-    } else {
-        const QString serverDsn = target.dsn + u"Setup"_qs;
-        if (!config.AddServer(serverDsn, target.driver, config.ServerDatabase(target.driver))) {
-            Say(name + u": skipped, "_qs + config.ServerProblem());
-            return false;
-        }
-        if (!data.EnsureDatabase(serverDsn)) {
-            Say(name + u": skipped, "_qs + data.Message());
-            return false;
-        }
-        config.AddServer(target.dsn, target.driver, CBenchDataSet::ServerDatabase());
-    }
-    if (!data.EnsureTable(target.dsn)) {
+    if (!data.Provide(config, target.dsn, folder)) {
         Say(name + u": skipped, "_qs + data.Message());
         return false;
     }
@@ -238,7 +205,8 @@ bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const QString& q
                 qsizetype rows, int rounds, const QString& folder)
 {
     const QString name = CBenchOdbcConfig::DriverName(target.driver);
-    target.document = QDir(folder).filePath(DriverKey(target.driver) + u".tsl"_qs);
+    target.document =
+        QDir(folder).filePath(CBenchOdbcConfig::DriverKey(target.driver) + u".tsl"_qs);
     if (!SaveDocument(target.document, query, {&target}, config)) {
         Say(name + u": tessella-run --save-as failed"_qs);
         return false;
@@ -327,7 +295,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CBenchOdbcConfig config;
-    const QString folder = BenchFolder();
+    const QString folder = CBenchOdbcConfig::BenchFolder();
     if (!config.Valid() || !QDir().mkpath(folder)) {
         std::fprintf(stderr, "bench_fetch: cannot make the private ODBC folder or %s\n",
                      qPrintable(folder));
@@ -345,7 +313,7 @@ int main(int argc, char** argv)
     std::vector<Target> measured;
     bool allMeasured = true;
     for (const Driver driver : {Driver::Sqlite, Driver::Postgres, Driver::MariaDb}) {
-        if (!options.drivers.contains(DriverKey(driver))) {
+        if (!options.drivers.contains(CBenchOdbcConfig::DriverKey(driver))) {
             continue;
         }
         Target target{driver, {}, {}, 0};
