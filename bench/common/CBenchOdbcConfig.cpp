@@ -45,6 +45,7 @@ void CBenchOdbcConfig::ReadServers()
     if (folder.isEmpty()) {
         folder = u"/tmp/tessella-test-servers"_qs;
     }
+    m_serversFolder = folder;
     QFile file(QDir(folder).filePath(u"servers.env"_qs));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         m_serverProblem = file.fileName() + u" is missing (scripts/test-servers.sh start)"_qs;

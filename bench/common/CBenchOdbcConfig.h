@@ -47,6 +47,8 @@ public:
     Login ServerLogin(Driver driver) const;
 
     static QString DriverName(Driver driver);
+    // The state folder of scripts/test-servers.sh that servers.env was read from.
+    const QString& ServersFolder() const { return m_serversFolder; }
     // "sqlite", "postgres", "mariadb": how a command line names it.
     static QString DriverKey(Driver driver);
     // Where the benchmarks keep their SQLite file and outputs: $TESSELLA_BENCH_DIR, by default
@@ -61,5 +63,6 @@ private:
     QTemporaryDir m_dir;
     QMap<QString, QString> m_values;
     QString m_serverProblem;
+    QString m_serversFolder;
     QMap<QString, QMap<QString, QString>> m_dataSources;
 };

@@ -88,7 +88,7 @@ protected:
                 m_errors << element.m_text;
             }
         }
-        m_document.TakeBatch(batch);
+        m_document.ReleaseBatch(batch);
         if (before < kFirstRows && m_rows >= kFirstRows) {
             m_onFirstRows();
         }

@@ -467,6 +467,8 @@ CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
 {
     CResultStore::IntakeResult result{m_results.Count(), 0};
     try {
+        // Exact copies: the store keeps what it takes after the batch is gone, and no spare room.
+        batch.DetachTexts();
         result = m_results.Intake(batch);
     } catch (const std::bad_alloc&) {
         // The store is as it was (a new group at most has its title row); the batch's rows
@@ -478,11 +480,9 @@ CResultStore::IntakeResult CTessellaDoc::IntakeBatch(CPostElemArray& batch)
     return result;
 }
 
-CElemArray::Elements CTessellaDoc::TakeBatch(CPostElemArray& batch)
+void CTessellaDoc::ReleaseBatch(CPostElemArray& batch)
 {
-    CElemArray::Elements elements = batch.TakeAll();
     batch.m_handled.store(1, std::memory_order_release);
-    return elements;
 }
 
 QStringView CTessellaDoc::DisplayText(qsizetype row, int column) const

@@ -19,9 +19,8 @@ bool CHeadlessResultsWindow::event(QEvent* event)
     if (event->type() == CRegisteredEvents::ArrayPost()) {
         CPostElemArray& batch = *static_cast<CArrayPostEvent*>(event)->Batch();
         if (m_sink) {
-            // Copied first: once taken, the batch is its thread's to delete.
-            const QString connection = batch.m_connectionName;
-            m_sink(connection, m_document.TakeBatch(batch));
+            m_sink(batch.m_connectionName, batch.All());
+            m_document.ReleaseBatch(batch);
         } else {
             m_document.IntakeBatch(batch);
         }
