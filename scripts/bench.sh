@@ -16,6 +16,7 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 # Program paths under the build tree, in the order they run.
 BENCHMARKS=(
+    bench/first_rows/bench_first_rows
     bench/fetch/bench_fetch
     bench/memory/bench_memory
     bench/runner_stream/bench_runner_stream

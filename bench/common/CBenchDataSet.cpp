@@ -87,6 +87,24 @@ bool CBenchDataSet::EnsureTable(const QString& dsn)
     return true;
 }
 
+bool CBenchDataSet::Provide(CBenchOdbcConfig& config, const QString& dsn, const QString& folder,
+                            bool sqliteStepApi)
+{
+    if (m_driver == Driver::Sqlite) {
+        config.AddSqlite(dsn, QDir(folder).filePath(u"t.db"_qs), sqliteStepApi);
+    } else {
+        const QString serverDsn = dsn + u"Setup"_qs;
+        if (!config.AddServer(serverDsn, m_driver, config.ServerDatabase(m_driver))) {
+            return Fail(config.ServerProblem());
+        }
+        if (!EnsureDatabase(serverDsn)) {
+            return false;
+        }
+        config.AddServer(dsn, m_driver, ServerDatabase());
+    }
+    return EnsureTable(dsn);
+}
+
 QString CBenchDataSet::CreateSql() const
 {
     switch (m_driver) {

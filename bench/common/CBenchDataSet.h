@@ -31,6 +31,11 @@ public:
     // Adds the data source `dsn` of the SQLite file in SqliteFolder() to `config`, and makes `t`
     // in it as EnsureTable does.
     bool EnsureSqliteTable(CBenchOdbcConfig& config, const QString& dsn);
+    // Adds the data source `dsn` of the driver to `config`, on the SQLite file t.db in `folder`
+    // or on the benchmarks' database of a test server (made when missing), and ensures `t`
+    // there. `sqliteStepApi` as for CBenchOdbcConfig::AddSqlite.
+    bool Provide(CBenchOdbcConfig& config, const QString& dsn, const QString& folder,
+                 bool sqliteStepApi = true);
 
     // What EnsureTable did ("reused", "generated in 4.2 s") or why it failed.
     const QString& Message() const { return m_message; }

@@ -45,6 +45,7 @@ void CBenchOdbcConfig::ReadServers()
     if (folder.isEmpty()) {
         folder = u"/tmp/tessella-test-servers"_qs;
     }
+    m_serversFolder = folder;
     QFile file(QDir(folder).filePath(u"servers.env"_qs));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         m_serverProblem = file.fileName() + u" is missing (scripts/test-servers.sh start)"_qs;
@@ -75,6 +76,25 @@ QString CBenchOdbcConfig::DriverName(Driver driver)
     return {};
 }
 
+QString CBenchOdbcConfig::DriverKey(Driver driver)
+{
+    switch (driver) {
+    case Driver::Sqlite:
+        return u"sqlite"_qs;
+    case Driver::Postgres:
+        return u"postgres"_qs;
+    case Driver::MariaDb:
+        return u"mariadb"_qs;
+    }
+    return {};
+}
+
+QString CBenchOdbcConfig::BenchFolder()
+{
+    const QString folder = qEnvironmentVariable("TESSELLA_BENCH_DIR");
+    return folder.isEmpty() ? u"/tmp/tessella-bench-fetch"_qs : folder;
+}
+
 QString CBenchOdbcConfig::ServerDatabase(Driver driver) const
 {
     return driver == Driver::Postgres ? Value("TESSELLA_PG_DATABASE")
@@ -92,13 +112,15 @@ CBenchOdbcConfig::Login CBenchOdbcConfig::ServerLogin(Driver driver) const
     return {};
 }
 
-void CBenchOdbcConfig::AddSqlite(const QString& name, const QString& file)
+void CBenchOdbcConfig::AddSqlite(const QString& name, const QString& file, bool stepApi)
 {
-    // StepAPI: rows one by one instead of the whole result read before the first.
-    m_dataSources.insert(name, {{u"Driver"_qs, u"SQLite3"_qs},
-                                {u"Database"_qs, file},
-                                {u"Timeout"_qs, u"5000"_qs},
-                                {u"StepAPI"_qs, u"1"_qs}});
+    QMap<QString, QString> attributes{
+        {u"Driver"_qs, u"SQLite3"_qs}, {u"Database"_qs, file}, {u"Timeout"_qs, u"5000"_qs}};
+    if (stepApi) {
+        // Rows one by one instead of the whole result read before the first.
+        attributes.insert(u"StepAPI"_qs, u"1"_qs);
+    }
+    m_dataSources.insert(name, attributes);
     Write();
 }
 

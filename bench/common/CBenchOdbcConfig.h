@@ -38,7 +38,8 @@ public:
 
     // Adds a data source `name` for a SQLite file, or for `database` on a test server. The login
     // is written into the data source too, so that "DSN=name" alone connects.
-    void AddSqlite(const QString& name, const QString& file);
+    // `stepApi` false leaves the driver's row stepping to what the program chooses.
+    void AddSqlite(const QString& name, const QString& file, bool stepApi = true);
     bool AddServer(const QString& name, Driver driver, const QString& database);
 
     // The test server's own database, the one its test login may always reach.
@@ -46,6 +47,13 @@ public:
     Login ServerLogin(Driver driver) const;
 
     static QString DriverName(Driver driver);
+    // The state folder of scripts/test-servers.sh that servers.env was read from.
+    const QString& ServersFolder() const { return m_serversFolder; }
+    // "sqlite", "postgres", "mariadb": how a command line names it.
+    static QString DriverKey(Driver driver);
+    // Where the benchmarks keep their SQLite file and outputs: $TESSELLA_BENCH_DIR, by default
+    // /tmp/tessella-bench-fetch.
+    static QString BenchFolder();
 
 private:
     QString Value(const char* key) const { return m_values.value(QString::fromLatin1(key)); }
@@ -55,5 +63,6 @@ private:
     QTemporaryDir m_dir;
     QMap<QString, QString> m_values;
     QString m_serverProblem;
+    QString m_serversFolder;
     QMap<QString, QMap<QString, QString>> m_dataSources;
 };

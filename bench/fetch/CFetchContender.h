@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CChildProcess.h"
+#include "CServerCpu.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,8 @@ public:
 
     const QString& Label() const { return m_label; }
     CChildProcess& Process() { return m_process; }
+    // Counts the servers' CPU time over each sample too.
+    void CountServers(const CServerCpu* servers) { m_servers = servers; }
 
     // Runs once; false with Problem() set when the program failed or its timing line is missing.
     bool Sample();
@@ -34,6 +37,9 @@ public:
     // Best wall time to the exit, whatever End says, and the least CPU time of a run.
     double BestExit() const;
     double BestCpu() const;
+    // The least CPU time of a run with what the servers spent on it (as BestCpu without
+    // CountServers).
+    double BestCpuWithServers() const;
     int Samples() const { return int(m_samples.size()); }
     const QString& Problem() const { return m_problem; }
 
@@ -46,5 +52,7 @@ private:
     std::vector<double> m_samples;
     std::vector<double> m_exits;
     std::vector<double> m_cpu;
+    std::vector<double> m_cpuWithServers;
+    const CServerCpu* m_servers = nullptr;
     QString m_problem;
 };

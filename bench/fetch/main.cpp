@@ -18,11 +18,14 @@
 #include "CBenchDataSet.h"
 #include "CBenchOdbcConfig.h"
 #include "CFetchContender.h"
+#include "CServerCpu.h"
 #include "GoalLine.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -47,6 +50,7 @@ struct Target
     QString dsn;
     QString document; // the one-connection tessella-run document
     double tessellaBest = 0;
+    double tessellaCpu = 0; // least CPU time of a run, the servers' included
 };
 
 void Say(const QString& text)
@@ -67,19 +71,6 @@ bool ParseOptions(const QStringList& arguments, Options& options)
         }
     }
     return true;
-}
-
-QString DriverKey(Driver driver)
-{
-    switch (driver) {
-    case Driver::Sqlite:
-        return u"sqlite"_qs;
-    case Driver::Postgres:
-        return u"postgres"_qs;
-    case Driver::MariaDb:
-        return u"mariadb"_qs;
-    }
-    return {};
 }
 
 bool WriteText(const QString& path, const QString& text)
@@ -108,21 +99,7 @@ bool Prepare(CBenchOdbcConfig& config, Target& target, qsizetype rows, const QSt
     const QString name = CBenchOdbcConfig::DriverName(target.driver);
     target.dsn = u"Bench"_qs + name;
     CBenchDataSet data(target.driver, rows);
-    if (target.driver == Driver::Sqlite) {
-        config.AddSqlite(target.dsn, QDir(folder).filePath(u"t.db"_qs));
-    } else {
-        const QString serverDsn = target.dsn + u"Setup"_qs;
-        if (!config.AddServer(serverDsn, target.driver, config.ServerDatabase(target.driver))) {
-            Say(name + u": skipped, "_qs + config.ServerProblem());
-            return false;
-        }
-        if (!data.EnsureDatabase(serverDsn)) {
-            Say(name + u": skipped, "_qs + data.Message());
-            return false;
-        }
-        config.AddServer(target.dsn, target.driver, CBenchDataSet::ServerDatabase());
-    }
-    if (!data.EnsureTable(target.dsn)) {
+    if (!data.Provide(config, target.dsn, folder)) {
         Say(name + u": skipped, "_qs + data.Message());
         return false;
     }
@@ -211,28 +188,31 @@ bool RunRounds(std::vector<CFetchContender>& contenders, int rounds)
 void PrintFigures(const QString& title, const std::vector<CFetchContender>& contenders)
 {
     Say(title);
-    Say(QStringLiteral("  %1 %2 %3 %4 %5")
+    Say(QStringLiteral("  %1 %2 %3 %4 %5 %6")
             .arg(u"program"_qs, -20)
             .arg(u"best"_qs, 8)
             .arg(u"median"_qs, 8)
             .arg(u"to exit"_qs, 8)
-            .arg(u"cpu"_qs, 8));
+            .arg(u"cpu"_qs, 8)
+            .arg(u"+servers"_qs, 8));
     for (const CFetchContender& contender : contenders) {
-        Say(QStringLiteral("  %1 %2 %3 %4 %5")
+        Say(QStringLiteral("  %1 %2 %3 %4 %5 %6")
                 .arg(contender.Label(), -20)
                 .arg(contender.Best(), 8, 'f', 3)
                 .arg(contender.Median(), 8, 'f', 3)
                 .arg(contender.BestExit(), 8, 'f', 3)
-                .arg(contender.BestCpu(), 8, 'f', 3));
+                .arg(contender.BestCpu(), 8, 'f', 3)
+                .arg(contender.BestCpuWithServers(), 8, 'f', 3));
     }
 }
 
-// Goal 1 for one driver, and the bare loops beside it.
-bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const QString& query,
-                qsizetype rows, int rounds, const QString& folder)
+// Goal 2 for one driver, and the bare loops beside it.
+bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const CServerCpu& servers,
+                const QString& query, qsizetype rows, int rounds, const QString& folder)
 {
     const QString name = CBenchOdbcConfig::DriverName(target.driver);
-    target.document = QDir(folder).filePath(DriverKey(target.driver) + u".tsl"_qs);
+    target.document =
+        QDir(folder).filePath(CBenchOdbcConfig::DriverKey(target.driver) + u".tsl"_qs);
     if (!SaveDocument(target.document, query, {&target}, config)) {
         Say(name + u": tessella-run --save-as failed"_qs);
         return false;
@@ -240,6 +220,9 @@ bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const QString& q
     std::vector<CFetchContender> contenders{
         TessellaRun(u"tessella-run"_qs, target.document, folder), Isql(target, config, query),
         BareLoop(target, true, folder), BareLoop(target, false, folder)};
+    for (CFetchContender& contender : contenders) {
+        contender.CountServers(&servers);
+    }
     const QString check = QDir(folder).filePath(u"check.out"_qs);
     if (!Verify(contenders[0].Process(), check, "3\t", rows, name + u" tessella-run"_qs) ||
         !Verify(contenders[1].Process(), check, "", rows, name + u" isql"_qs) ||
@@ -248,18 +231,20 @@ bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const QString& q
     }
     PrintFigures(QStringLiteral("%1, %2 rows, %3 rounds (seconds; best and median to the end: "
                                 "tessella-run's last batch taken, the others' exit; best wall "
-                                "time to the exit; least user + system CPU time of a run):")
+                                "time to the exit; least user + system CPU time of a run, "
+                                "without and with the servers'):")
                      .arg(name)
                      .arg(rows)
                      .arg(rounds),
                  contenders);
     target.tessellaBest = contenders[0].Best();
+    target.tessellaCpu = contenders[0].BestCpuWithServers();
     const double isql = contenders[1].Best();
     const double wide = contenders[2].Best();
-    GoalLine{u"1 fetch "_qs + name, Seconds(target.tessellaBest), Seconds(isql) + u" isql"_qs,
+    GoalLine{u"2 fetch "_qs + name, Seconds(target.tessellaBest), Seconds(isql) + u" isql"_qs,
              target.tessellaBest / isql, 1.0}
         .Print();
-    GoalLine{u"1 stretch "_qs + name, Seconds(target.tessellaBest),
+    GoalLine{u"2 stretch "_qs + name, Seconds(target.tessellaBest),
              Seconds(wide) + u" bare wide loop"_qs, target.tessellaBest / wide, 1.2}
         .Print();
     Say(QStringLiteral("  bare loop 8-bit / wide: %1 / %2 s")
@@ -270,15 +255,18 @@ bool MeasureOne(Target& target, const CBenchOdbcConfig& config, const QString& q
 
 // Goal 3: every measured connection in one document against the slowest of them alone.
 void MeasureTogether(const std::vector<Target>& targets, const CBenchOdbcConfig& config,
-                     const QString& query, qsizetype rows, int rounds, const QString& folder)
+                     const CServerCpu& servers, const QString& query, qsizetype rows, int rounds,
+                     const QString& folder)
 {
     QStringList dsns;
     std::vector<const Target*> all;
     double slowest = 0;
     QString slowestName;
+    double cpuAlone = 0;
     for (const Target& target : targets) {
         dsns << target.dsn;
         all.push_back(&target);
+        cpuAlone += target.tessellaCpu;
         if (target.tessellaBest > slowest) {
             slowest = target.tessellaBest;
             slowestName = CBenchOdbcConfig::DriverName(target.driver);
@@ -291,6 +279,7 @@ void MeasureTogether(const std::vector<Target>& targets, const CBenchOdbcConfig&
     }
     std::vector<CFetchContender> contenders{
         TessellaRun(QStringLiteral("tessella-run x%1").arg(dsns.size()), document, folder)};
+    contenders[0].CountServers(&servers);
     const QString check = QDir(folder).filePath(u"check.out"_qs);
     if (!Verify(contenders[0].Process(), check, "3\t", rows * dsns.size(),
                 u"tessella-run, all connections"_qs) ||
@@ -303,9 +292,19 @@ void MeasureTogether(const std::vector<Target>& targets, const CBenchOdbcConfig&
                      .arg(rows),
                  contenders);
     const double together = contenders[0].Best();
+    // No run of them all can end sooner than all their work takes on every core at once.
+    const long cores = std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
+    const double cpuLimit = cpuAlone / double(cores);
+    Say(QStringLiteral("  the machine's limit: %1 s of CPU time alone, servers included, over %2 "
+                       "cores = %3 s; together %4 s of CPU time")
+            .arg(cpuAlone, 0, 'f', 3)
+            .arg(cores)
+            .arg(cpuLimit, 0, 'f', 3)
+            .arg(contenders[0].BestCpuWithServers(), 0, 'f', 3));
     GoalLine{QStringLiteral("3 parallel x%1").arg(dsns.size()), Seconds(together),
-             Seconds(slowest) + u" slowest alone ("_qs + slowestName + u')', together / slowest,
-             1.3}
+             Seconds(slowest) + u" slowest alone ("_qs + slowestName + u"), CPU limit "_qs +
+                 Seconds(cpuLimit),
+             together / slowest, 1.3}
         .Print();
 }
 
@@ -321,7 +320,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CBenchOdbcConfig config;
-    const QString folder = CBenchDataSet::SqliteFolder();
+    const QString folder = CBenchOdbcConfig::BenchFolder();
     if (!config.Valid() || !QDir().mkpath(folder)) {
         std::fprintf(stderr, "bench_fetch: cannot make the private ODBC folder or %s\n",
                      qPrintable(folder));
@@ -336,22 +335,23 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    const CServerCpu servers(config.ServersFolder());
     std::vector<Target> measured;
     bool allMeasured = true;
     for (const Driver driver : {Driver::Sqlite, Driver::Postgres, Driver::MariaDb}) {
-        if (!options.drivers.contains(DriverKey(driver))) {
+        if (!options.drivers.contains(CBenchOdbcConfig::DriverKey(driver))) {
             continue;
         }
         Target target{driver, {}, {}, 0};
         if (Prepare(config, target, rows, folder) &&
-            MeasureOne(target, config, query, rows, options.rounds, folder)) {
+            MeasureOne(target, config, servers, query, rows, options.rounds, folder)) {
             measured.push_back(target);
         } else {
             allMeasured = false;
         }
     }
     if (measured.size() > 1) {
-        MeasureTogether(measured, config, query, rows, options.rounds, folder);
+        MeasureTogether(measured, config, servers, query, rows, options.rounds, folder);
     }
     return allMeasured ? 0 : 1;
 }

@@ -25,6 +25,7 @@ public:
     void Add(int kind, QString text);
 
     qsizetype size() const { return qsizetype(m_elements.size()); }
+    const Elements& All() const { return m_elements; }
     // `index` must be in 0 .. size() - 1.
     CBufferElem& At(qsizetype index) { return m_elements[size_t(index)]; }
     const CBufferElem& At(qsizetype index) const { return m_elements[size_t(index)]; }

@@ -16,6 +16,9 @@ namespace {
 
 // Characters reserved per column for a row's text.
 constexpr int kCharsPerColumn = 20;
+// Handled batches kept for reuse: as many as the user-interface thread takes in at once, more
+// or less, while the thread fills the next.
+constexpr std::size_t kSpareBatches = 4;
 
 } // namespace
 
@@ -37,6 +40,7 @@ CQueryThread::~CQueryThread()
     StopAndWait();
     m_pending.reset();
     FreeHandled(true);
+    m_spare.clear();
 }
 
 void CQueryThread::OnThreadStart()
@@ -128,6 +132,9 @@ int CQueryThread::Work()
         }
     }
     PostLastBatch();
+    // Room for batches to come is no use to a thread that has ended: the results' memory is
+    // what the user's limit counts.
+    m_spare.clear();
     return 0;
 }
 
@@ -323,11 +330,14 @@ void CQueryThread::AddElement(const QString& text, int kind)
 
 void CQueryThread::BuildElement(const QString& text, int kind)
 {
+    if (!m_pending && !m_spare.empty()) {
+        m_pending = std::move(m_spare.back());
+        m_spare.pop_back();
+    }
     if (!m_pending) {
         m_pending = std::make_unique<CPostElemArray>(m_groupTitle, m_flushAt);
     }
-    // An exact copy: the element keeps no spare room for the life of the results.
-    m_pending->Add(kind, QString(text.constData(), text.size()));
+    m_pending->AddText(kind, text);
     if (m_pending->size() >= m_flushAt) {
         Flush();
         m_flushAt = 100;
@@ -355,6 +365,10 @@ void CQueryThread::FreeHandled(bool all)
     for (auto it = m_posted.end(); it != m_posted.begin();) {
         --it;
         if (all || (*it)->m_handled.load(std::memory_order_acquire) == 1) {
+            if (!all && m_spare.size() < kSpareBatches) {
+                (*it)->Recycle();
+                m_spare.push_back(std::move(*it));
+            }
             it = m_posted.erase(it);
         }
     }

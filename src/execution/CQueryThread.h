@@ -52,7 +52,8 @@ public:
     // Posts the pending batch (dropped after a stop request) and frees handled ones. A failed
     // allocation throws std::bad_alloc before the batch is posted; it stays pending.
     void Flush();
-    // Deletes posted batches that the user-interface thread has taken (all: every one).
+    // Deletes posted batches that the user-interface thread has taken (all: every one), or
+    // keeps a few of them for the batches to come.
     void FreeHandled(bool all);
 
     // Instead of connecting, the run of this entry only shows `reason` as an error: the text was
@@ -111,6 +112,7 @@ private:
     bool m_cutShort = false; // the closed budget ended this run's work
     std::unique_ptr<CPostElemArray> m_pending;
     std::vector<std::unique_ptr<CPostElemArray>> m_posted;
+    std::vector<std::unique_ptr<CPostElemArray>> m_spare; // recycled, for the next batches
     QString m_rowText;
     QString m_refusal;
     std::atomic<qint64> m_rows{0};

@@ -14,7 +14,9 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
         groupIndex = OpenGroup(batch.m_connectionName);
     }
 
-    CElemArray::Elements elements = batch.TakeAll();
+    // Copied where they are: a batch's texts may be borrowed from its own blocks, which its
+    // thread frees or reuses once the batch is handled.
+    const CElemArray::Elements& elements = batch.All();
     CPackedRows& rows = m_groups[size_t(groupIndex)].rows;
     const CPackedRows::Mark before = rows.Position();
     try {
@@ -23,11 +25,14 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
         }
     } catch (...) {
         rows.RollBack(before);
+        batch.RemoveAllElements();
         throw;
     }
-    m_count += qsizetype(elements.size());
+    const qsizetype inserted = qsizetype(elements.size());
+    batch.RemoveAllElements();
+    m_count += inserted;
     ShiftGroupsAfter(groupIndex, m_count - countBefore);
-    return {groupStart, qsizetype(elements.size())};
+    return {groupStart, inserted};
 }
 
 CPackedRows::RowView CResultStore::At(qsizetype row) const

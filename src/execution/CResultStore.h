@@ -33,7 +33,7 @@ public:
     CResultStore(CResultStore&&) noexcept = default;
     CResultStore& operator=(CResultStore&&) noexcept = default;
 
-    // Moves every element of `batch`, in order, to the end of the group of its m_connectionName
+    // Copies every element of `batch`, in order, to the end of the group of its m_connectionName
     // (exact comparison), opening a new group when there is none. The batch is left empty; its
     // m_handled is the caller's to set. When an allocation fails, std::bad_alloc leaves the
     // store as it was, but for a new group's title row, and the batch's elements are gone.

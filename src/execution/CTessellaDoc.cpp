@@ -486,11 +486,9 @@ std::optional<CResultStore::IntakeResult> CTessellaDoc::IntakePosted(QEvent* eve
     return IntakeBatch(*batch);
 }
 
-CElemArray::Elements CTessellaDoc::TakeBatch(CPostElemArray& batch)
+void CTessellaDoc::ReleaseBatch(CPostElemArray& batch)
 {
-    CElemArray::Elements elements = batch.TakeAll();
     batch.m_handled.store(1, std::memory_order_release);
-    return elements;
 }
 
 QString CTessellaDoc::DisplayText(qsizetype row, int column) const

@@ -133,9 +133,10 @@ public:
     // event of any other type.
     std::optional<CResultStore::IntakeResult> IntakePosted(QEvent* event);
     // A results window that keeps no result list (the command-line runner writes rows as they
-    // come): takes a posted batch's elements for itself and marks the batch handled, after which
-    // the batch may be gone.
-    CElemArray::Elements TakeBatch(CPostElemArray& batch);
+    // come) reads a posted batch where it is, then lets it go: marked handled, the batch may be
+    // gone. Its thread frees it, elements and all, on the heap they came from: freed on this
+    // thread, every row would wait for the allocator's lock that the fetching thread holds.
+    void ReleaseBatch(CPostElemArray& batch);
     // The results' memory of the run under way, shared by its query threads (a thread left
     // behind by a closed document keeps its own).
     CResultBudget& ResultBudget() { return *m_resultBudget; }

@@ -364,6 +364,7 @@ bool CODBCObject::ApplyDriverOptions(const odbc::DriverTraits& traits, QString& 
     if (m_loginTimeOut > 0 && traits.handshakeTimeoutKey) {
         connectString += u";CONN_TIMEOUT="_qs + QString::number(m_loginTimeOut);
     }
+    connectString += traits.firstRowsKeys;
     SqlSetConnectAttr(SQL_ATTR_ODBC_CURSORS, SQL_CUR_USE_IF_NEEDED);
     return true;
 }

@@ -118,11 +118,11 @@ bool CODBCObject::BindColumn(ColumnInfo& column)
     // A single-row fetch fills only the first element; only a block cursor needs a rowset.
     const std::size_t rows =
         m_blockFetch ? static_cast<std::size_t>(std::max<short>(m_rowsetSize, 1)) : 1;
-    // Long text bound short stays wide, so that the driver cuts it and warns;
-    // but MariaDB's driver reads past its own buffer when it converts such a
-    // cut value with characters beyond ASCII, so there it is UTF-8 too and cut
-    // here.
-    column.utf8 = m_utf8Text && (!column.cutByDriver || m_utf8FullElement);
+    // Long text bound short is UTF-8 too, cut here at its characters: its UTF-8 element holds
+    // them all, and the driver warns only for a value longer than that (wide, SQLite's driver
+    // converts every value once more, and MariaDB's reads past its own buffer converting a cut
+    // one).
+    column.utf8 = m_utf8Text;
     const bool fullElement = m_utf8FullElement && !column.cutByDriver;
     // A wide value shows all of its element: a driver that fills it to the
     // last character without a terminator (MariaDB's does, for characters

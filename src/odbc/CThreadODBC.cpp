@@ -210,14 +210,18 @@ CThreadODBC::ExecutingScope::ExecutingScope(CThreadODBC& connection) : m_connect
 
 CThreadODBC::ExecutingScope::~ExecutingScope()
 {
+    // One lock for both: a fetch loop takes it twice a row, not three times.
     std::lock_guard guard(m_connection.m_statementLock);
     m_connection.m_executing = false;
+    if (m_noted) {
+        m_connection.m_asyncPending = m_stillExecuting;
+    }
 }
 
 SQLRETURN CThreadODBC::ExecutingScope::Note(SQLRETURN rc)
 {
-    std::lock_guard guard(m_connection.m_statementLock);
-    m_connection.m_asyncPending = rc == SQL_STILL_EXECUTING;
+    m_noted = true;
+    m_stillExecuting = rc == SQL_STILL_EXECUTING;
     return rc;
 }
 

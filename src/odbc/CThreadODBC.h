@@ -94,12 +94,15 @@ private:
         explicit ExecutingScope(CThreadODBC& connection);
         ~ExecutingScope();
         bool Refused() const { return m_refused; }
-        // Remembers whether the driver left the call running asynchronously.
+        // Remembers whether the driver left the call running asynchronously; the connection
+        // learns it as the scope ends.
         SQLRETURN Note(SQLRETURN rc);
 
     private:
         CThreadODBC& m_connection;
         bool m_refused = false;
+        bool m_noted = false;
+        bool m_stillExecuting = false;
     };
 
     std::mutex m_statementLock; // the statement handle against a cancel from elsewhere

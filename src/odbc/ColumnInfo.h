@@ -49,9 +49,8 @@ struct ColumnInfo
     SQLLEN elementSize = 0; // bytes per element
     SQLLEN maxChars = 0;    // characters a value shows at most
     bool utf8 = false;
-    // Long text bound short on purpose: its values are cut by the driver, with
-    // the driver's truncation warning, which only the wide binding cuts at the
-    // same character every time.
+    // Long text bound short on purpose: its values are cut at maxChars, by the driver
+    // (wide) or here (UTF-8), with a truncation warning either way.
     bool cutByDriver = false;
     std::vector<SQLLEN> indicators;
     const int* rowIndex = nullptr;

@@ -14,9 +14,14 @@ struct DriverTraits
     // What the installer's configuration says of a data source's driver.
     struct Configuration
     {
-        QString driver;  // the "Driver" entry: a driver's name or its library's path
-        QString library; // the library the driver manager loads for it
-        QString option;  // the "OPTION" entry, MariaDB's flag bits
+        QString driver = {};  // the "Driver" entry: a driver's name or its library's path
+        QString library = {}; // the library the driver manager loads for it
+        QString option = {};  // the "OPTION" entry, MariaDB's flag bits
+        // How the data source wants a result fetched, where it says: SQLite's "StepAPI",
+        // psqlODBC's "UseDeclareFetch" and "Fetch" (or their short forms "B6" and "A7").
+        QString stepApi = {};
+        QString useDeclareFetch = {};
+        QString fetch = {};
     };
 
     static Configuration ReadConfiguration(const QString& dataSource);
@@ -39,6 +44,11 @@ struct DriverTraits
     // takes the semicolons of a trigger body for statements of its own and crashes looking for
     // the next one.
     bool countEndsBatch = false;
+    // What the connect string adds so that a large result's first rows come while the server
+    // still sends the rest, instead of after the driver has read all of it into its memory:
+    // SQLite's stepping row by row, psqlODBC's cursor read a block at a time (of a size that
+    // keeps the throughput of one long read). Only what the data source leaves unsaid.
+    QString firstRowsKeys;
 
     // --- from the connected driver ---------------------------------------------
     // Its 8-bit text is UTF-8 under the UTF-8 locale every program of ours runs with, and comes

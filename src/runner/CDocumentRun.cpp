@@ -61,8 +61,8 @@ int CDocumentRun::Execute()
     ApplySettings(document);
     COrderedOutput output(m_out, GroupOrder(document));
     CHeadlessResultsWindow window(document);
-    window.SetSink([&output](const QString& connection, CElemArray::Elements elements) {
-        output.Take(connection, std::move(elements));
+    window.SetSink([&output](const QString& connection, const CElemArray::Elements& elements) {
+        output.Take(connection, elements);
     });
     document.SetResultsWindow(&window);
     m_terminal = isatty(fileno(m_err)) != 0;

@@ -29,8 +29,8 @@ bool CHeadlessResultsWindow::TakeToSink(QEvent* event)
     if (!batch) {
         return false;
     }
-    // Copied first: once taken, the batch is its thread's to delete.
-    const QString connection = batch->m_connectionName;
-    m_sink(connection, m_document.TakeBatch(*batch));
+    // Read where it is, then let go: its thread frees it on the heap it came from.
+    m_sink(batch->m_connectionName, batch->All());
+    m_document.ReleaseBatch(*batch);
     return true;
 }

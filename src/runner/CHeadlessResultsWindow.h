@@ -15,7 +15,9 @@ class CTessellaDoc;
 class CHeadlessResultsWindow : public QObject
 {
 public:
-    using Sink = std::function<void(const QString& connection, CElemArray::Elements elements)>;
+    // Reads a batch's elements, which are gone once it returns.
+    using Sink =
+        std::function<void(const QString& connection, const CElemArray::Elements& elements)>;
 
     explicit CHeadlessResultsWindow(CTessellaDoc& document) : m_document(document) {}
 

@@ -1,5 +1,15 @@
 #include "runner/COrderedOutput.h"
 
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+// Room for an element's kind in decimal.
+constexpr qsizetype kKindDigits = 11;
+
+} // namespace
+
 COrderedOutput::COrderedOutput(std::FILE* out, const QStringList& order) : m_out(out)
 {
     for (const QString& name : order) {
@@ -18,7 +28,7 @@ std::size_t COrderedOutput::IndexOf(const QString& connection)
     return m_groups.size() - 1;
 }
 
-void COrderedOutput::Take(const QString& connection, CElemArray::Elements elements)
+void COrderedOutput::Take(const QString& connection, const CElemArray::Elements& elements)
 {
     const std::size_t group = IndexOf(connection);
     if (!m_groups[group].titled) {
@@ -32,26 +42,23 @@ void COrderedOutput::Take(const QString& connection, CElemArray::Elements elemen
 
 void COrderedOutput::Encode(std::size_t group, int kind, QStringView text)
 {
-    m_line.setNum(kind);
-    m_line += u'\t';
-    const qsizetype start = m_line.size();
-    m_line += text;
-    // One element a line, whatever its values hold.
-    for (qsizetype i = start; i < m_line.size(); ++i) {
-        if (m_line[i] == u'\r' || m_line[i] == u'\n') {
-            m_line[i] = u' ';
-        }
-    }
-    m_line += u'\n';
     QByteArray& block = m_groups[group].block;
     if (block.capacity() == 0) {
         block.reserve(kBlock + 4096);
     }
-    // Encoded straight into the block: no temporary array a line.
+    // Written straight into the block: no line or array of its own a row.
     const qsizetype at = block.size();
-    block.resize(at + m_toUtf8.requiredSpace(m_line.size()));
-    const char* end = m_toUtf8.appendToBuffer(block.data() + at, m_line);
-    block.resize(end - block.constData());
+    block.resize(at + kKindDigits + 1 + m_toUtf8.requiredSpace(text.size()) + 1);
+    char* out = std::to_chars(block.data() + at, block.data() + at + kKindDigits, kind).ptr;
+    *out++ = '\t';
+    char* const textStart = out;
+    out = m_toUtf8.appendToBuffer(out, text);
+    // One element a line, whatever its values hold. In UTF-8 no other character's bytes are
+    // those of a line break.
+    std::replace_if(
+        textStart, out, [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    *out++ = '\n';
+    block.resize(out - block.constData());
     if (block.size() < kBlock) {
         return;
     }

@@ -27,9 +27,9 @@ public:
     // not among them gets its group after theirs.
     COrderedOutput(std::FILE* out, const QStringList& order);
 
-    // Elements of one of the connection's batches, in order; freed once encoded. The connection's
+    // Elements of one of the connection's batches, in order, encoded at once. The connection's
     // first batch opens its group with a title line.
-    void Take(const QString& connection, CElemArray::Elements elements);
+    void Take(const QString& connection, const CElemArray::Elements& elements);
     // No more elements come for the connection: once it is its turn, the groups after it follow.
     void Complete(const QString& connection);
     // Writes what the streaming group has encoded so far.
@@ -59,6 +59,7 @@ private:
     std::FILE* m_out;
     std::deque<Group> m_groups;
     std::size_t m_current = 0; // the streaming group
-    QStringEncoder m_toUtf8{QStringEncoder::Utf8};
-    QString m_line; // reused for every line
+    // Stateless: half a surrogate pair that a cut left at a value's end is not carried over to
+    // the next line.
+    QStringEncoder m_toUtf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };

@@ -165,3 +165,55 @@ TEST(DriverTraits, AConnectionLearnsItsDriverAndAnotherConnectForgetsIt)
     EXPECT_TRUE(clone.Traits().utf8Statements && clone.Traits().cancelsSpareStatement)
         << "a clone shares the driver";
 }
+
+TEST(DriverTraits, TheFirstRowsOptionsAreAskedForOnlyWhereTheDataSourceIsSilent)
+{
+    using Configuration = DriverTraits::Configuration;
+    const auto keys = [](const Configuration& configuration) {
+        return DriverTraits::ForConfiguration(configuration).firstRowsKeys;
+    };
+    // By the driver's name or by the library the driver manager loads.
+    EXPECT_EQ(keys({.driver = u"SQLite3"_qs}), u";StepAPI=1"_qs);
+    EXPECT_EQ(keys({.library = u"/usr/lib/odbc/libsqlite3odbc.so"_qs}), u";StepAPI=1"_qs);
+    EXPECT_EQ(keys({.driver = u"SQLite3"_qs, .stepApi = u"0"_qs}), QString());
+    const QString both = u";UseDeclareFetch=1;Fetch=10000"_qs;
+    EXPECT_EQ(keys({.driver = u"PostgreSQL Unicode"_qs}), both);
+    EXPECT_EQ(keys({.library = u"/usr/lib/odbc/psqlodbcw.so"_qs}), both);
+    EXPECT_EQ(keys({.driver = u"PostgreSQL ANSI"_qs, .useDeclareFetch = u"0"_qs}),
+              u";Fetch=10000"_qs)
+        << "a block size is harmless without the cursor";
+    EXPECT_EQ(keys({.driver = u"PostgreSQL Unicode"_qs, .fetch = u"500"_qs}),
+              u";UseDeclareFetch=1"_qs);
+    for (const QString& other : {u"MariaDB Unicode"_qs, u"/opt/ms/SqlSrv32.DLL"_qs, QString()}) {
+        EXPECT_EQ(keys({.driver = other}), QString()) << other.toStdString();
+    }
+
+    // Read from the data source under the long names and psqlODBC's short ones.
+    auto& config = OdbcTestConfig::Instance();
+    const QString silent = UniqueName(u"TraitsSilentPg"_qs);
+    const QString longNames = UniqueName(u"TraitsLongPg"_qs);
+    const QString shortNames = UniqueName(u"TraitsShortPg"_qs);
+    const QString sqlite = UniqueName(u"TraitsSqlite"_qs);
+    config.SetDataSources(
+        {{silent, {{u"Driver"_qs, u"PostgreSQL Unicode"_qs}}},
+         {longNames,
+          {{u"Driver"_qs, u"PostgreSQL Unicode"_qs},
+           {u"UseDeclareFetch"_qs, u"0"_qs},
+           {u"Fetch"_qs, u"100"_qs}}},
+         {shortNames,
+          {{u"Driver"_qs, u"PostgreSQL Unicode"_qs}, {u"B6"_qs, u"0"_qs}, {u"A7"_qs, u"9"_qs}}},
+         {sqlite, {{u"Driver"_qs, u"SQLite3"_qs}, {u"StepAPI"_qs, u"0"_qs}}}});
+    EXPECT_EQ(DriverTraits::ForDataSource(silent).firstRowsKeys, both);
+    EXPECT_EQ(DriverTraits::ForDataSource(longNames).firstRowsKeys, QString());
+    EXPECT_EQ(DriverTraits::ForDataSource(shortNames).firstRowsKeys, QString());
+    EXPECT_EQ(DriverTraits::ForDataSource(sqlite).firstRowsKeys, QString());
+    config.RemoveDataSources({silent, longNames, shortNames, sqlite});
+
+    // And the connect string carries them.
+    CODBCObject object;
+    ASSERT_TRUE(object.AllocEnvironment());
+    QString connectString = u"DSN=x"_qs;
+    EXPECT_TRUE(object.ApplyDriverOptions(DriverTraits::ForConfiguration({.driver = u"SQLite3"_qs}),
+                                          connectString));
+    EXPECT_EQ(connectString, u"DSN=x;StepAPI=1"_qs);
+}
