@@ -23,6 +23,7 @@
 #include "odbc/LocaleSetup.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -112,20 +113,16 @@ struct Round
     QString problem;
 };
 
-bool WaitIdle(CTessellaDoc& document, QElapsedTimer& clock, double& ms)
+// `ms`: on `clock`, when the run had ended and its last batches were in.
+bool WaitIdle(CTessellaDoc& document, const QElapsedTimer& clock, double& ms)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (!document.IsIdle()) {
-        if (waited.elapsed() > kGiveUpMs) {
-            return false;
-        }
+    const QDeadlineTimer giveUp(kGiveUpMs);
+    while (!document.IsIdle() && !giveUp.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
     }
     QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
     ms = double(clock.nsecsElapsed()) / 1e6;
-    return true;
+    return document.IsIdle();
 }
 
 Round MeasureRound(const CConnectionData& entry)
