@@ -80,13 +80,15 @@ protected:
         const qsizetype before = m_rows;
         for (qsizetype i = 0; i < batch.size(); ++i) {
             const CBufferElem& element = batch.At(i);
+            // Copies of their own: the texts are the batch's, gone once it is released.
+            const QString text(element.m_text.constData(), element.m_text.size());
             if (element.m_kind == ElemRow) {
                 ++m_rows;
                 if (m_rowTexts.size() < kFirstRows) {
-                    m_rowTexts << element.m_text;
+                    m_rowTexts << text;
                 }
             } else if (element.m_kind == ElemError) {
-                m_errors << element.m_text;
+                m_errors << text;
             }
         }
         m_document.ReleaseBatch(batch);
