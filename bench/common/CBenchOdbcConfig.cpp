@@ -14,6 +14,29 @@ void WriteFile(const QString& path, const QString& text)
     }
 }
 
+struct DriverNames
+{
+    CBenchOdbcConfig::Driver driver;
+    const char16_t* name;
+    const char16_t* key;
+};
+
+constexpr DriverNames kDriverNames[] = {
+    {CBenchOdbcConfig::Driver::Sqlite, u"SQLite", u"sqlite"},
+    {CBenchOdbcConfig::Driver::Postgres, u"PostgreSQL", u"postgres"},
+    {CBenchOdbcConfig::Driver::MariaDb, u"MariaDB", u"mariadb"},
+};
+
+const DriverNames& NamesOf(CBenchOdbcConfig::Driver driver)
+{
+    for (const DriverNames& names : kDriverNames) {
+        if (names.driver == driver) {
+            return names;
+        }
+    }
+    return kDriverNames[0];
+}
+
 QString DriverPath(const char* library)
 {
     return QStringLiteral(TESSELLA_BENCH_DRIVER_DIR "/") + QString::fromLatin1(library);
@@ -65,28 +88,12 @@ void CBenchOdbcConfig::ReadServers()
 
 QString CBenchOdbcConfig::DriverName(Driver driver)
 {
-    switch (driver) {
-    case Driver::Sqlite:
-        return u"SQLite"_qs;
-    case Driver::Postgres:
-        return u"PostgreSQL"_qs;
-    case Driver::MariaDb:
-        return u"MariaDB"_qs;
-    }
-    return {};
+    return QString::fromUtf16(NamesOf(driver).name);
 }
 
 QString CBenchOdbcConfig::DriverKey(Driver driver)
 {
-    switch (driver) {
-    case Driver::Sqlite:
-        return u"sqlite"_qs;
-    case Driver::Postgres:
-        return u"postgres"_qs;
-    case Driver::MariaDb:
-        return u"mariadb"_qs;
-    }
-    return {};
+    return QString::fromUtf16(NamesOf(driver).key);
 }
 
 QString CBenchOdbcConfig::BenchFolder()

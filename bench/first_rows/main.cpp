@@ -23,6 +23,7 @@
 #include "odbc/LocaleSetup.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -79,13 +80,15 @@ protected:
         const qsizetype before = m_rows;
         for (qsizetype i = 0; i < batch.size(); ++i) {
             const CBufferElem& element = batch.At(i);
+            // Copies of their own: the texts are the batch's, gone once it is released.
+            const QString text(element.m_text.constData(), element.m_text.size());
             if (element.m_kind == ElemRow) {
                 ++m_rows;
                 if (m_rowTexts.size() < kFirstRows) {
-                    m_rowTexts << element.m_text;
+                    m_rowTexts << text;
                 }
             } else if (element.m_kind == ElemError) {
-                m_errors << element.m_text;
+                m_errors << text;
             }
         }
         m_document.ReleaseBatch(batch);
@@ -112,20 +115,16 @@ struct Round
     QString problem;
 };
 
-bool WaitIdle(CTessellaDoc& document, QElapsedTimer& clock, double& ms)
+// `ms`: on `clock`, when the run had ended and its last batches were in.
+bool WaitIdle(CTessellaDoc& document, const QElapsedTimer& clock, double& ms)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (!document.IsIdle()) {
-        if (waited.elapsed() > kGiveUpMs) {
-            return false;
-        }
+    const QDeadlineTimer giveUp(kGiveUpMs);
+    while (!document.IsIdle() && !giveUp.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
     }
     QCoreApplication::sendPostedEvents(nullptr, CRegisteredEvents::ArrayPost());
     ms = double(clock.nsecsElapsed()) / 1e6;
-    return true;
+    return document.IsIdle();
 }
 
 Round MeasureRound(const CConnectionData& entry)

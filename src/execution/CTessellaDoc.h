@@ -134,8 +134,9 @@ public:
     std::optional<CResultStore::IntakeResult> IntakePosted(QEvent* event);
     // A results window that keeps no result list (the command-line runner writes rows as they
     // come) reads a posted batch where it is, then lets it go: marked handled, the batch may be
-    // gone. Its thread frees it, elements and all, on the heap they came from: freed on this
-    // thread, every row would wait for the allocator's lock that the fetching thread holds.
+    // gone, and the texts its elements borrow from it with it (CPostElemArray::AddText). Its thread
+    // frees it, elements and all, on the heap they came from: freed on this thread, every row would
+    // wait for the allocator's lock that the fetching thread holds.
     void ReleaseBatch(CPostElemArray& batch);
     // The results' memory of the run under way, shared by its query threads (a thread left
     // behind by a closed document keeps its own).

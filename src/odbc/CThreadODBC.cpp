@@ -200,12 +200,14 @@ bool CThreadODBC::ExecuteCancellable(const QString& batch)
     return CheckReturn(rc);
 }
 
-CThreadODBC::ExecutingScope::ExecutingScope(CThreadODBC& connection) : m_connection(connection)
+CThreadODBC::ExecutingScope::ExecutingScope(CThreadODBC& connection, bool fetch)
+    : m_connection(connection)
 {
     std::lock_guard guard(m_connection.m_statementLock);
     // A call that completes an asynchronous one must still be made, cancelled or not.
     m_refused = m_connection.m_cancelled && !m_connection.m_asyncPending;
     m_connection.m_executing = !m_refused;
+    m_connection.m_fetching = fetch;
 }
 
 CThreadODBC::ExecutingScope::~ExecutingScope()
@@ -233,7 +235,7 @@ SQLRETURN CThreadODBC::SqlExecDirect(const QString& text)
 
 SQLRETURN CThreadODBC::SqlFetch()
 {
-    ExecutingScope executing(*this);
+    ExecutingScope executing(*this, true);
     return executing.Refused() ? SQL_ERROR : executing.Note(CODBCObject::SqlFetch());
 }
 
@@ -255,7 +257,7 @@ bool CThreadODBC::CancelFromOtherThread()
 {
     std::lock_guard guard(m_statementLock);
     m_cancelled = true;
-    if (!m_executing || m_hstmt == SQL_NULL_HSTMT) {
+    if (!m_executing || m_hstmt == SQL_NULL_HSTMT || (m_fetching && m_fetchesUncancelled)) {
         return false;
     }
     if (m_spareHstmt != SQL_NULL_HSTMT) {
@@ -272,6 +274,7 @@ void CThreadODBC::ResetCancel()
     const bool spare = IsConnected() && m_traits.cancelsSpareStatement;
     std::lock_guard guard(m_statementLock);
     m_cancelled = false;
+    m_fetchesUncancelled = m_traits.cancelClosesFetch;
     if (spare && m_spareHstmt == SQL_NULL_HSTMT) {
         // Without it a stop waits for the driver's next row.
         SqlAllocSpareStmt();

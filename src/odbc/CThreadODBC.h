@@ -43,7 +43,9 @@ public:
     bool ExecuteCancellable(const QString& batch);
 
     // From another thread: cancels the statement that the owning thread is
-    // executing or fetching right now, so that a blocked driver call returns,
+    // executing or fetching right now (not a fetch where the driver's cancel
+    // would close the statement, see DriverTraits::cancelClosesFetch), so that
+    // a blocked driver call returns,
     // and keeps the owning thread from starting another such call until
     // ResetCancel. True when a running call was cancelled. Never races the
     // statement's close or free.
@@ -91,7 +93,8 @@ private:
     class ExecutingScope
     {
     public:
-        explicit ExecutingScope(CThreadODBC& connection);
+        // `fetch`: the call fetches a row of a result the statement already has.
+        explicit ExecutingScope(CThreadODBC& connection, bool fetch = false);
         ~ExecutingScope();
         bool Refused() const { return m_refused; }
         // Remembers whether the driver left the call running asynchronously; the connection
@@ -107,8 +110,10 @@ private:
 
     std::mutex m_statementLock; // the statement handle against a cancel from elsewhere
     bool m_executing = false;
-    bool m_cancelled = false;    // a cancel came; no new call starts
-    bool m_asyncPending = false; // the last call answered "still executing"
+    bool m_fetching = false;           // what executes is a fetch
+    bool m_fetchesUncancelled = false; // DriverTraits::cancelClosesFetch, for the stopping thread
+    bool m_cancelled = false;          // a cancel came; no new call starts
+    bool m_asyncPending = false;       // the last call answered "still executing"
     // What a stop cancels where the driver's cancel would end more than the
     // running statement; no one else uses it.
     SQLHSTMT m_spareHstmt = SQL_NULL_HSTMT;

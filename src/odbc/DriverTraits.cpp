@@ -122,6 +122,7 @@ void DriverTraits::LearnConnectedDriver(const QString& driverName, const QString
     utf8Statements = ContainsAny(driverName, {u"sqlite3odbc"});
     commentSemicolonsEndStatements = ContainsAny(driverName, {u"sqlite3odbc"});
     cancelsSpareStatement = ContainsAny(driverName, {u"sqlite"});
+    cancelClosesFetch = ContainsAny(driverName, {u"maodbc"});
     sqlServerStatements = ContainsAny(dbmsName, {u"microsoft sql"});
     backslashesAreData = ContainsAny(dbmsName, {u"mysql"});
 }

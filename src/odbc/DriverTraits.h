@@ -67,6 +67,10 @@ struct DriverTraits
     // It closes the statement it cancels, under the thread that steps it, but interrupts the
     // whole connection first: a stop cancels a spare statement instead.
     bool cancelsSpareStatement = false;
+    // A cancel of a statement that is fetching closes it, under the thread that fetches (which
+    // then writes to freed buffers); its fetch never waits for the server, which has sent the
+    // whole result before the first row: a stop lets the fetch end instead.
+    bool cancelClosesFetch = false;
     // SQL Server: statement values not regionalized, prepared statements without temporary
     // procedures, cursors kept over a commit.
     bool sqlServerStatements = false;

@@ -15,7 +15,9 @@ class CTessellaDoc;
 class CHeadlessResultsWindow : public QObject
 {
 public:
-    // Reads a batch's elements, which are gone once it returns.
+    // Reads a batch's elements, which are gone once it returns: their texts borrow the batch's
+    // memory, so that even a copy of one (QString's, which shares it) must not be kept; a deep
+    // copy (QString(text.constData(), text.size())) may.
     using Sink =
         std::function<void(const QString& connection, const CElemArray::Elements& elements)>;
 

@@ -58,25 +58,26 @@ TEST(DriverTraits, OnlyDriversKnownToGiveUtf8TextGetIt)
 TEST(DriverTraits, EachConnectedDriverGetsItsOwnQuirksAndNoOneElses)
 {
     // The quirks as a string, one letter each: full wide elements, UTF-8 statements, semicolons
-    // in comments, spare statement for a cancel, SQL Server's statement options, backslashes.
+    // in comments, spare statement for a cancel, SQL Server's statement options, backslashes, no
+    // cancel of a fetch.
     const auto quirks = [](const DriverTraits& t) {
         QString letters;
         for (const auto& [on, letter] :
              {std::pair{t.fullWideElements, u'F'}, std::pair{t.utf8Statements, u'U'},
               std::pair{t.commentSemicolonsEndStatements, u'C'},
               std::pair{t.cancelsSpareStatement, u'S'}, std::pair{t.sqlServerStatements, u'M'},
-              std::pair{t.backslashesAreData, u'B'}}) {
+              std::pair{t.backslashesAreData, u'B'}, std::pair{t.cancelClosesFetch, u'K'}}) {
             letters += on ? letter : u'-';
         }
         return letters;
     };
-    EXPECT_EQ(quirks(Connected(u"libsqlite3odbc.so"_qs, u"SQLite"_qs)), u"-UCS--"_qs);
-    EXPECT_EQ(quirks(Connected(u"psqlodbcw.so"_qs, u"PostgreSQL"_qs)), u"------"_qs);
-    EXPECT_EQ(quirks(Connected(u"LIBMAODBC.SO"_qs, u"MariaDB"_qs)), u"F-----"_qs);
+    EXPECT_EQ(quirks(Connected(u"libsqlite3odbc.so"_qs, u"SQLite"_qs)), u"-UCS---"_qs);
+    EXPECT_EQ(quirks(Connected(u"psqlodbcw.so"_qs, u"PostgreSQL"_qs)), u"-------"_qs);
+    EXPECT_EQ(quirks(Connected(u"LIBMAODBC.SO"_qs, u"MariaDB"_qs)), u"F-----K"_qs);
     EXPECT_EQ(quirks(Connected(u"libmsodbcsql-18.so"_qs, u"Microsoft SQL Server"_qs)),
-              u"----M-"_qs);
-    EXPECT_EQ(quirks(Connected(u"libmyodbc8w.so"_qs, u"MySQL"_qs)), u"-----B"_qs);
-    EXPECT_EQ(quirks(Connected(u"libsomeotherodbc.so"_qs, u"Other"_qs)), u"------"_qs);
+              u"----M--"_qs);
+    EXPECT_EQ(quirks(Connected(u"libmyodbc8w.so"_qs, u"MySQL"_qs)), u"-----B-"_qs);
+    EXPECT_EQ(quirks(Connected(u"libsomeotherodbc.so"_qs, u"Other"_qs)), u"-------"_qs);
 }
 
 TEST(DriverTraits, ConnectOptionsFollowTheDataSourcesDriverEntry)
