@@ -118,7 +118,7 @@ qsizetype RowsShown(const CTessellaDoc& document)
     const CResultStore& results = document.Results();
     qsizetype rows = 0;
     for (qsizetype row = 0; row < results.Count(); ++row) {
-        rows += results.At(row).m_kind == ElemRow ? 1 : 0;
+        rows += results.At(row).Kind() == ElemRow ? 1 : 0;
     }
     return rows;
 }
