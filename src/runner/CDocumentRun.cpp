@@ -15,6 +15,8 @@
 #include <QHash>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -87,6 +89,10 @@ int CDocumentRun::Execute()
         // Without the destructors: they would wait for threads that may never return from
         // their driver call, and close connections whose servers may not answer.
         std::fflush(m_out);
+        std::fprintf(m_err,
+                     "tessella-run: stopped by SIG%s; the output holds the rows written until "
+                     "then, each line whole.\n",
+                     sigabbrev_np(signal));
         std::fflush(m_err);
         _exit(CStopSignals::ExitCode(signal));
     }

@@ -112,6 +112,7 @@ TEST(RunnerStreaming, StopSignalsKeepWhatStreamedAndExitWithTheirCode)
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), stop.exitCode);
         out += process.readAllStandardOutput();
+        EXPECT_TRUE(process.readAllStandardError().contains(QByteArray("stopped by ") + stop.name));
 
         // Every row up to the last one written, none lost on the way, the last line whole.
         ASSERT_TRUE(out.startsWith(("0\t" + source.Name() + "\n4\ti\n").toUtf8()));
