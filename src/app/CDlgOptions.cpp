@@ -24,7 +24,8 @@ CDlgOptions::CDlgOptions(QWidget* parent)
       m_useSeparatorBox(new QCheckBox(tr("Use batch separator"), this)),
       m_ignoreInfoBox(new QCheckBox(tr("Ignore info messages"), this)),
       m_reconnectBox(new QCheckBox(tr("Reconnect every run"), this)),
-      m_memoryLimitBox(new QSpinBox(this)), m_connectionsAtOnceBox(new QSpinBox(this))
+      m_memoryLimitBox(new QSpinBox(this)), m_connectionsAtOnceBox(new QSpinBox(this)),
+      m_longTextLimitBox(new QSpinBox(this))
 {
     m_memoryLimitBox->setRange(0, std::numeric_limits<int>::max());
     m_memoryLimitBox->setSpecialValueText(tr("No limit"));
@@ -33,11 +34,15 @@ CDlgOptions::CDlgOptions(QWidget* parent)
     m_connectionsAtOnceBox->setSpecialValueText(tr("All"));
     m_connectionsAtOnceBox->setToolTip(
         tr("How many connections of a run query at once; the others wait for their turn"));
+    m_longTextLimitBox->setRange(1, CRunSettings::kMostLongTextLimit);
+    m_longTextLimitBox->setToolTip(tr("How many characters of a long value a result shows; a "
+                                      "value cut there is marked as cut"));
     setWindowTitle(tr("Options"));
     auto* fields = new QFormLayout;
     fields->addRow(tr("Batch separator:"), m_separatorEdit);
     fields->addRow(tr("Result memory limit (MB):"), m_memoryLimitBox);
     fields->addRow(tr("Connections at once:"), m_connectionsAtOnceBox);
+    fields->addRow(tr("Long text limit (characters):"), m_longTextLimitBox);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDlgOptions::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -63,6 +68,7 @@ void CDlgOptions::LoadSettings()
     m_reconnect = settings.reconnect ? 1 : 0;
     m_resultMemoryLimitMB = settings.resultMemoryLimitMB;
     m_connectionsAtOnce = settings.connectionsAtOnce;
+    m_longTextLimit = settings.longTextLimit;
     UpdateData(false);
 }
 
@@ -75,6 +81,7 @@ void CDlgOptions::UpdateData(bool save)
         m_reconnect = m_reconnectBox->isChecked() ? 1 : 0;
         m_resultMemoryLimitMB = m_memoryLimitBox->value();
         m_connectionsAtOnce = m_connectionsAtOnceBox->value();
+        m_longTextLimit = m_longTextLimitBox->value();
     } else {
         m_separatorEdit->setText(m_separator);
         m_useSeparatorBox->setChecked(m_useSeparator != 0);
@@ -85,6 +92,7 @@ void CDlgOptions::UpdateData(bool save)
             int(std::clamp<qint64>(m_resultMemoryLimitMB, 0, m_memoryLimitBox->maximum())));
         m_connectionsAtOnceBox->setValue(
             std::clamp(m_connectionsAtOnce, 0, m_connectionsAtOnceBox->maximum()));
+        m_longTextLimitBox->setValue(m_longTextLimit);
     }
     m_separatorEdit->setEnabled(m_useSeparator != 0);
 }
@@ -104,6 +112,7 @@ void CDlgOptions::accept()
     settings.reconnect = m_reconnect != 0;
     settings.resultMemoryLimitMB = m_resultMemoryLimitMB;
     settings.connectionsAtOnce = m_connectionsAtOnce;
+    settings.longTextLimit = m_longTextLimit;
     // Save keeps the stored separator when this one is empty or one blank.
     settings.Save();
     QDialog::accept();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/CRunSettings.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -24,6 +26,7 @@ public:
     QCheckBox* ReconnectBox() const { return m_reconnectBox; }
     QSpinBox* MemoryLimitBox() const { return m_memoryLimitBox; }
     QSpinBox* ConnectionsAtOnceBox() const { return m_connectionsAtOnceBox; }
+    QSpinBox* LongTextLimitBox() const { return m_longTextLimitBox; }
 
     QString m_separator;
     int m_ignoreInfo = 0;
@@ -31,6 +34,7 @@ public:
     int m_useSeparator = 1;
     qint64 m_resultMemoryLimitMB = 0;
     int m_connectionsAtOnce = 0;
+    int m_longTextLimit = CRunSettings::kDefaultLongTextLimit;
 
 public slots:
     void accept() override;
@@ -46,4 +50,5 @@ private:
     QCheckBox* m_reconnectBox;
     QSpinBox* m_memoryLimitBox;
     QSpinBox* m_connectionsAtOnceBox;
+    QSpinBox* m_longTextLimitBox;
 };

@@ -31,8 +31,8 @@ public:
     const CBufferElem& At(qsizetype index) const { return m_elements[size_t(index)]; }
 
     void reserve(qsizetype count);
-    // Deletes every element.
-    void RemoveAllElements();
+    // Deletes every element, and whatever a derived array keeps of them.
+    virtual void RemoveAllElements();
     // Hands every element, in order, to the caller; the array is empty afterwards.
     Elements TakeAll();
 

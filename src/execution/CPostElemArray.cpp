@@ -38,6 +38,33 @@ void CPostElemArray::AddText(int kind, QStringView text)
     Add(kind, QString::fromRawData(reinterpret_cast<const QChar*>(copy), text.size()));
 }
 
+void CPostElemArray::AddRow(QStringView text, const odbc::ValueMarks& marks)
+{
+    if (marks.Any()) {
+        m_marks.Add(size(), marks);
+    }
+    try {
+        AddText(ElemRow, text);
+    } catch (...) {
+        m_marks.DropFrom(size());
+        throw;
+    }
+}
+
+void CPostElemArray::AddHeader(QStringView text, int batch, int result)
+{
+    m_setStarts.reserve(m_setStarts.size() + 1);
+    AddText(ElemHeader, text);
+    m_setStarts.push_back({size() - 1, batch, result});
+}
+
+void CPostElemArray::RemoveAllElements()
+{
+    CElemArray::RemoveAllElements();
+    m_setStarts.clear();
+    m_marks.Clear();
+}
+
 void CPostElemArray::DetachTexts()
 {
     if (m_blocksUsed == 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "execution/CElemArray.h"
+#include "execution/CMarkTable.h"
 
 #include <QString>
 #include <QStringView>
@@ -29,6 +30,23 @@ public:
     // (psqlODBC's fetch took half as long again among them). Such a text lives as long as the
     // batch's contents: whoever keeps an element longer calls DetachTexts first.
     void AddText(int kind, QStringView text);
+    // A fetched row; its marks (NULL and cut values) are kept beside it when it has any.
+    void AddRow(QStringView text, const odbc::ValueMarks& marks);
+    // The column names that open a result set, with the set's batch and result numbers as
+    // CResultSet counts them.
+    void AddHeader(QStringView text, int batch, int result);
+
+    struct SetStart
+    {
+        qsizetype element; // the header's index
+        int batch;
+        int result;
+    };
+    // In element order.
+    const std::vector<SetStart>& SetStarts() const { return m_setStarts; }
+    // By element index.
+    const CMarkTable& Marks() const { return m_marks; }
+    void RemoveAllElements() override;
     // Gives every element that borrows its text from the batch a copy of its own, and frees the
     // blocks.
     void DetachTexts();
@@ -50,6 +68,8 @@ private:
     // from an earlier use when the text fits it, else a new one.
     char16_t* Room(qsizetype length);
 
+    std::vector<SetStart> m_setStarts;
+    CMarkTable m_marks;
     int m_growBy;
     std::vector<Block> m_blocks;
     std::size_t m_blocksUsed = 0; // the last of them is the one being filled

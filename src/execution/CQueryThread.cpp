@@ -85,6 +85,7 @@ int CQueryThread::Work()
         connection = own.get();
     }
     connection->SetConvertValues(0);
+    connection->SetLongTextChars(m_longTextChars);
     connection->SetShowProgress(0);
     {
         std::lock_guard guard(m_activeLock);
@@ -187,9 +188,11 @@ void CQueryThread::RunBatches(CThreadODBC& connection)
         }
         // Where the driver would cut the statement at a semicolon in a comment.
         const QString& batch = m_batchList->at(done);
-        RunBatch(connection, connection.Traits().commentSemicolonsEndStatements
-                                 ? CSqlScanner::BlankSemicolonComments(batch)
-                                 : batch);
+        RunBatch(connection,
+                 connection.Traits().commentSemicolonsEndStatements
+                     ? CSqlScanner::BlankSemicolonComments(batch)
+                     : batch,
+                 int(done));
         if (connection.LinkLost() && done + 1 < count) {
             // Each would only fail again with the same diagnostics.
             const qsizetype left = count - done - 1;
@@ -245,8 +248,9 @@ void CQueryThread::NoteFailure(const CThreadODBC& connection)
     }
 }
 
-void CQueryThread::RunBatch(CThreadODBC& connection, const QString& batch)
+void CQueryThread::RunBatch(CThreadODBC& connection, const QString& batch, int number)
 {
+    int results = 0;
     connection.Close();
     if (!connection.ExecuteCancellable(batch)) {
         NoteFailure(connection);
@@ -262,12 +266,12 @@ void CQueryThread::RunBatch(CThreadODBC& connection, const QString& batch)
             AddMessage(u"Rows affected:\t"_qs + QString::number(connection.GetRowCount()), 0,
                        ElemInfo);
         } else {
-            ReadResultSet(connection, columns);
+            ReadResultSet(connection, columns, number, results++);
         }
     } while (KeepRunning() && !connection.LinkLost() && connection.MoreResults());
 }
 
-void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
+void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns, int batch, int result)
 {
     m_rowText.reserve(columns * kCharsPerColumn);
     connection.DescribeColumns();
@@ -280,7 +284,7 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
         first = false;
         header += column->Name();
     }
-    AddElement(header, ElemHeader);
+    AddShaped(header, ElemHeader, {nullptr, batch, result});
     while (KeepRunning()) {
         SQLRETURN rc = connection.SqlFetch();
         while (rc == SQL_STILL_EXECUTING && KeepRunningAfter(CThreadODBC::kPollMilliseconds)) {
@@ -300,7 +304,7 @@ void CQueryThread::ReadResultSet(CThreadODBC& connection, int columns)
         if (connection.RowWasCut() && !IgnoreInfo()) {
             AddMessage(odbc::CutValueWarning(), 0, ElemInfo);
         }
-        AddElement(m_rowText, ElemRow);
+        AddShaped(m_rowText, ElemRow, {&connection.RowMarks()});
         m_rows.fetch_add(1, std::memory_order_relaxed);
     }
 }
@@ -316,19 +320,25 @@ void CQueryThread::ReportStartFailure()
 
 void CQueryThread::AddElement(const QString& text, int kind)
 {
-    if (!m_budget->Charge(text)) {
+    AddShaped(text, kind, {});
+}
+
+void CQueryThread::AddShaped(const QString& text, int kind, const Shape& shape)
+{
+    const bool marked = shape.marks && shape.marks->Any();
+    if (!m_budget->Charge(text, marked ? CMarkTable::HeldBytes(shape.marks->Count()) : 0)) {
         m_cutShort = true;
         return;
     }
     try {
-        BuildElement(text, kind);
+        BuildElement(text, kind, shape);
     } catch (const std::bad_alloc&) {
         m_budget->NoteOutOfMemory();
         m_cutShort = true;
     }
 }
 
-void CQueryThread::BuildElement(const QString& text, int kind)
+void CQueryThread::BuildElement(const QString& text, int kind, const Shape& shape)
 {
     if (!m_pending && !m_spare.empty()) {
         m_pending = std::move(m_spare.back());
@@ -337,7 +347,13 @@ void CQueryThread::BuildElement(const QString& text, int kind)
     if (!m_pending) {
         m_pending = std::make_unique<CPostElemArray>(m_groupTitle, m_flushAt);
     }
-    m_pending->AddText(kind, text);
+    if (kind == ElemHeader && shape.batch >= 0) {
+        m_pending->AddHeader(text, shape.batch, shape.result);
+    } else if (kind == ElemRow && shape.marks) {
+        m_pending->AddRow(text, *shape.marks);
+    } else {
+        m_pending->AddText(kind, text);
+    }
     if (m_pending->size() >= m_flushAt) {
         Flush();
         m_flushAt = 100;

@@ -2,6 +2,7 @@
 
 #include "document/CConnectionData.h"
 #include "execution/CPostElemArray.h"
+#include "execution/CRunSettings.h"
 #include "execution/CWorkerThread.h"
 #include "odbc/CThreadOdbcOwner.h"
 
@@ -16,6 +17,15 @@ class CDocumentLink;
 class CResultBudget;
 class CTessellaDoc;
 class CThreadODBC;
+
+// What a result set's elements say beyond their text: a header's batch and result numbers, a
+// row's value marks.
+struct ElementShape
+{
+    const odbc::ValueMarks* marks = nullptr;
+    int batch = -1;
+    int result = -1;
+};
 
 // Runs every batch of a run on one connection entry: connects (or reuses the
 // document's kept connection), executes the batches in order, reads every
@@ -59,6 +69,9 @@ public:
     // Instead of connecting, the run of this entry only shows `reason` as an error: the text was
     // found unfit to send before anything ran. Called before Start.
     void Refuse(const QString& reason) { m_refusal = reason; }
+    // Characters a long text value shows at most (see CRunSettings::longTextLimit). Called
+    // before Start.
+    void SetLongTextChars(int chars) { m_longTextChars = chars; }
 
     // The title row of this entry's group of results: its data source name unless another entry
     // of the run names the same one. Called before Start.
@@ -89,12 +102,15 @@ private:
     bool Connect(CThreadODBC& connection);
     void RunBatches(CThreadODBC& connection);
     void DropKeptConnection();
-    void RunBatch(CThreadODBC& connection, const QString& batch);
-    void ReadResultSet(CThreadODBC& connection, int columns);
+    // `number`: the batch's index among the run's batches.
+    void RunBatch(CThreadODBC& connection, const QString& batch, int number);
+    void ReadResultSet(CThreadODBC& connection, int columns, int batch, int result);
     void NoteFailure(const CThreadODBC& connection);
     // False, noting that the thread was cut short, once the budget is closed.
     bool WithinBudget();
-    void BuildElement(const QString& text, int kind);
+    using Shape = ElementShape;
+    void AddShaped(const QString& text, int kind, const Shape& shape);
+    void BuildElement(const QString& text, int kind, const Shape& shape = {});
     // The thread's last batch, with the line that tells why it was cut short, if it was.
     void PostLastBatch();
     void AddStopMessage();
@@ -115,6 +131,7 @@ private:
     std::vector<std::unique_ptr<CPostElemArray>> m_spare; // recycled, for the next batches
     QString m_rowText;
     QString m_refusal;
+    int m_longTextChars = CRunSettings::kDefaultLongTextLimit;
     std::atomic<qint64> m_rows{0};
     std::atomic<bool> m_failed{false};
     std::mutex m_activeLock;         // m_active against a stop from another thread

@@ -17,7 +17,7 @@ qint64 CResultBudget::ElementCost(QStringView text)
     return CPackedRows::HeldBytes(text);
 }
 
-bool CResultBudget::Charge(QStringView text)
+bool CResultBudget::Charge(QStringView text, qint64 extraBytes)
 {
     if (!IsOpen()) {
         return false;
@@ -25,7 +25,7 @@ bool CResultBudget::Charge(QStringView text)
     if (m_limitBytes == 0) {
         return true;
     }
-    const qint64 cost = ElementCost(text);
+    const qint64 cost = ElementCost(text) + extraBytes;
     // Threads that race past the limit each lose their own element: the store never holds
     // more than the limit.
     if (m_charged.fetch_add(cost, std::memory_order_relaxed) + cost > m_limitBytes) {

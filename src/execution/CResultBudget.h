@@ -25,7 +25,8 @@ public:
 
     // Charges one element of this text; false (and nothing should be kept) once
     // the budget is closed, this element included when it would go beyond the limit.
-    bool Charge(QStringView text);
+    // `extraBytes`: what the store keeps beside the text (a row's value marks).
+    bool Charge(QStringView text, qint64 extraBytes = 0);
     // An allocation for the results failed somewhere: closes the budget.
     void NoteOutOfMemory();
 

@@ -17,13 +17,18 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
     // Copied where they are: a batch's texts may be borrowed from its own blocks, which its
     // thread frees or reuses once the batch is handled.
     const CElemArray::Elements& elements = batch.All();
-    CPackedRows& rows = m_groups[size_t(groupIndex)].rows;
+    Group& group = m_groups[size_t(groupIndex)];
+    CPackedRows& rows = group.rows;
     const CPackedRows::Mark before = rows.Position();
+    const qsizetype firstRow = rows.Count();
+    const ShapeMark shapeBefore = ShapePosition(group);
     try {
         for (const CBufferElem& element : elements) {
             rows.Append(element.m_kind, element.m_text);
         }
+        TakeShape(group, batch, firstRow);
     } catch (...) {
+        RollBackShape(group, shapeBefore, firstRow);
         rows.RollBack(before);
         batch.RemoveAllElements();
         throw;
@@ -35,14 +40,65 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
     return {groupStart, inserted};
 }
 
-CPackedRows::RowView CResultStore::At(qsizetype row) const
+void CResultStore::TakeShape(Group& group, const CPostElemArray& batch, qsizetype firstRow)
+{
+    const CMarkTable& marks = batch.Marks();
+    for (qsizetype i = 0; i < marks.Count(); ++i) {
+        group.marks.Add(firstRow + marks.RowAt(i), marks.MarksAt(i));
+    }
+    const CElemArray::Elements& elements = batch.All();
+    const std::vector<CPostElemArray::SetStart>& starts = batch.SetStarts();
+    auto nextStart = starts.begin();
+    for (qsizetype i = 0; i < qsizetype(elements.size()); ++i) {
+        if (nextStart != starts.end() && nextStart->element == i) {
+            m_sets.emplace_back(batch.m_connectionName, nextStart->batch, nextStart->result,
+                                elements[size_t(i)].m_text.split(u'\t'), group.rows, group.marks);
+            group.currentSet = qsizetype(m_sets.size()) - 1;
+            ++nextStart;
+        } else if (elements[size_t(i)].m_kind == ElemRow && group.currentSet >= 0) {
+            m_sets[size_t(group.currentSet)].AddRow(firstRow + i);
+        }
+    }
+}
+
+CResultStore::ShapeMark CResultStore::ShapePosition(const Group& group) const
+{
+    ShapeMark mark{qsizetype(m_sets.size()), group.currentSet, {}};
+    if (group.currentSet >= 0) {
+        mark.current = m_sets[size_t(group.currentSet)].Position();
+    }
+    return mark;
+}
+
+void CResultStore::RollBackShape(Group& group, const ShapeMark& mark, qsizetype firstRow)
+{
+    group.marks.DropFrom(firstRow);
+    m_sets.erase(m_sets.begin() + mark.sets, m_sets.end());
+    group.currentSet = mark.currentSet;
+    if (mark.currentSet >= 0) {
+        m_sets[size_t(mark.currentSet)].RollBack(mark.current);
+    }
+}
+
+const CResultStore::Group& CResultStore::GroupOf(qsizetype row) const
 {
     Q_ASSERT(row >= 0 && row < m_count);
     // The first group starting after `row` follows the one holding it.
     const auto after = std::upper_bound(m_groups.begin(), m_groups.end(), row,
                                         [](qsizetype r, const Group& g) { return r < g.start; });
-    const Group& group = *std::prev(after);
+    return *std::prev(after);
+}
+
+CPackedRows::RowView CResultStore::At(qsizetype row) const
+{
+    const Group& group = GroupOf(row);
     return group.rows.At(row - group.start);
+}
+
+CMarkTable::Marks CResultStore::MarksAt(qsizetype row) const
+{
+    const Group& group = GroupOf(row);
+    return group.marks.Of(row - group.start);
 }
 
 qsizetype CResultStore::BlockEnd(const QString& connection) const
@@ -62,6 +118,7 @@ qint64 CResultStore::AllocatedBytes() const
 
 void CResultStore::Clear()
 {
+    m_sets.clear();
     m_groups.clear();
     m_groupIndex.clear();
     m_count = 0;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "execution/CBufferElem.h"
+#include "execution/CMarkTable.h"
 #include "execution/CPackedRows.h"
+#include "execution/CResultSet.h"
 
 #include <QHash>
 #include <QString>
@@ -46,6 +48,12 @@ public:
     qint64 AllocatedBytes() const;
     // One past the last row of the connection's group; -1 when it has none.
     qsizetype BlockEnd(const QString& connection) const;
+    // The result sets of every group in the order their headers came in, each with the rows
+    // that followed its header in its group; valid until the next Clear().
+    qsizetype ResultSetCount() const { return qsizetype(m_sets.size()); }
+    const CResultSet& ResultSet(qsizetype index) const { return m_sets[size_t(index)]; }
+    // The marks of `row` (as At numbers it).
+    CMarkTable::Marks MarksAt(qsizetype row) const;
     // Deletes every element.
     void Clear();
 
@@ -56,15 +64,32 @@ private:
     struct Group
     {
         qsizetype start = 0;
-        CPackedRows rows; // title row first
+        CPackedRows rows;          // title row first
+        CMarkTable marks;          // by row of the group
+        qsizetype currentSet = -1; // in m_sets: the set the group's next rows belong to
     };
+
+    // Where the group's marks and sets stand before an intake, to undo it.
+    struct ShapeMark
+    {
+        qsizetype sets;
+        qsizetype currentSet;
+        CResultSet::Mark current;
+    };
+    ShapeMark ShapePosition(const Group& group) const;
+    void RollBackShape(Group& group, const ShapeMark& mark, qsizetype firstRow);
+    // The marks, set starts and rows of a batch whose elements went in from group row
+    // `firstRow` on.
+    void TakeShape(Group& group, const CPostElemArray& batch, qsizetype firstRow);
+    const Group& GroupOf(qsizetype row) const;
 
     static qsizetype GroupEnd(const Group& group);
     // Index in m_groups of the connection's new group, its title row in place.
     qsizetype OpenGroup(const QString& connection);
     void ShiftGroupsAfter(qsizetype groupIndex, qsizetype rows);
 
-    std::deque<Group> m_groups; // ordered by start; a deque never moves its groups
+    std::deque<Group> m_groups;    // ordered by start; a deque never moves its groups
+    std::deque<CResultSet> m_sets; // they point at their groups' rows
     QHash<QString, qsizetype> m_groupIndex;
     qsizetype m_count = 0;
 };

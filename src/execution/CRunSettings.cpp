@@ -22,6 +22,10 @@ CRunSettings CRunSettings::Load()
     settings.resultMemoryLimitMB = number && limit >= 0 ? limit : DefaultResultMemoryLimitMB();
     const int atOnce = store.value(QStringLiteral("ConnectionsAtOnce"), 0).toInt(&number);
     settings.connectionsAtOnce = number && atOnce > 0 ? atOnce : 0;
+    const int longText =
+        store.value(QStringLiteral("LongTextLimit"), kDefaultLongTextLimit).toInt(&number);
+    settings.longTextLimit =
+        number && longText > 0 ? std::min(longText, kMostLongTextLimit) : kDefaultLongTextLimit;
     return settings;
 }
 
@@ -37,6 +41,8 @@ void CRunSettings::Save() const
     store.setValue(QStringLiteral("Reconnect"), reconnect ? 1 : 0);
     store.setValue(QStringLiteral("ResultMemoryLimitMB"), resultMemoryLimitMB);
     store.setValue(QStringLiteral("ConnectionsAtOnce"), std::max(connectionsAtOnce, 0));
+    store.setValue(QStringLiteral("LongTextLimit"),
+                   std::clamp(longTextLimit, 1, kMostLongTextLimit));
 }
 
 qint64 CRunSettings::DefaultResultMemoryLimitMB()

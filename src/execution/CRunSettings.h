@@ -18,10 +18,16 @@ struct CRunSettings
     // "ConnectionsAtOnce": how many entries' query threads a run lets run at once, the others
     // waiting for their turn in entry order; 0 for all together.
     int connectionsAtOnce = 0;
+    // "LongTextLimit": how many characters of a long text value a row shows, and the fewest a
+    // text column is read with (a driver may give a column size below its values' length).
+    int longTextLimit = kDefaultLongTextLimit;
+    static constexpr int kDefaultLongTextLimit = 233;
+    // What a bound value holds at most.
+    static constexpr int kMostLongTextLimit = 8192;
 
     // The stored values, defaults where a value is absent.
     static CRunSettings Load();
-    // Writes the three flags and the two numbers, and the separator when it is neither empty nor
+    // Writes the three flags and the three numbers, and the separator when it is neither empty nor
     // one blank.
     void Save() const;
     // A quarter of the machine's physical memory.

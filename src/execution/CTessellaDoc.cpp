@@ -219,7 +219,8 @@ void CTessellaDoc::PrepareRun()
 
 void CTessellaDoc::CreateQueryThreads(const QString& refusal)
 {
-    const bool ignoreInfo = Settings().ignoreInfo;
+    const CRunSettings settings = Settings();
+    const bool ignoreInfo = settings.ignoreInfo;
     const QStringList titles = GroupTitles(m_connections);
     for (qsizetype i = 0; i < m_connections.size(); ++i) {
         if (m_prepareThread.StopRequested()) {
@@ -231,6 +232,7 @@ void CTessellaDoc::CreateQueryThreads(const QString& refusal)
         }
         auto thread = std::make_unique<CQueryThread>(entry, m_batches, this, ignoreInfo);
         thread->SetGroupTitle(titles[i]);
+        thread->SetLongTextChars(settings.longTextLimit);
         if (!refusal.isEmpty()) {
             thread->Refuse(refusal);
         }

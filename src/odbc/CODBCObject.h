@@ -4,6 +4,7 @@
 #include "odbc/ColumnInfo.h"
 #include "odbc/DiagRecord.h"
 #include "odbc/DriverTraits.h"
+#include "odbc/ValueMarks.h"
 
 #include <QString>
 
@@ -153,6 +154,8 @@ public:
     // True when FormatRow cut a UTF-8 value to the column's size: the driver
     // gave no warning for it, the caller shows CutValueWarning.
     bool RowWasCut() const { return m_rowCut; }
+    // What FormatRow found of the current row's values: which are NULL, which cut short.
+    const odbc::ValueMarks& RowMarks() const { return m_rowMarks; }
     virtual bool MoreResults();
     virtual SQLLEN GetCurrentRow() const { return m_currentRow; }
     // 1: the statement's row number plus the rowset index; 2: plus the current row - 1.
@@ -333,6 +336,7 @@ protected:
     bool m_utf8Text = false;
     bool m_utf8FullElement = false;
     bool m_rowCut = false;
+    odbc::ValueMarks m_rowMarks;
     bool m_utf8Statements = false;
     QString m_dbmsName;
     QString m_dataSource;

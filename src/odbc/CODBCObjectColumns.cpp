@@ -14,18 +14,23 @@ constexpr SQLLEN kUnknownDisplayChars = 250;
 // Long values are read piecewise in pieces of this many characters or bytes.
 constexpr SQLLEN kLongValuePiece = 4096;
 
-// True when the value had to be cut here and the driver gave no warning.
+// True when the value had to be cut here, to the column's characters.
 bool AppendBoundValue(QString& text, const ColumnInfo& column, int row)
 {
     if (column.utf8) {
-        const bool cut = odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize,
-                                               column.maxChars);
-        // A value too long for the element was cut by the driver, which warned.
-        const SQLLEN length = column.Indicator(row);
-        return cut && length != SQL_NO_TOTAL && length < column.elementSize;
+        return odbc::AppendUtf8Value(text, column.Utf8Element(row), column.elementSize,
+                                     column.maxChars);
     }
     odbc::AppendWideValue(text, column.Element(row), column.maxChars);
     return false;
+}
+
+// A value too long for its element was cut by the driver, which warned.
+bool DriverCutValue(const ColumnInfo& column, int row)
+{
+    const SQLLEN length = column.Indicator(row);
+    // A whole value and its terminator fit the element: the indicator counts the value alone.
+    return length == SQL_NO_TOTAL || length >= column.elementSize;
 }
 
 } // namespace
@@ -229,22 +234,32 @@ bool CODBCObject::SetCursorType(int cursorKind)
 void CODBCObject::FormatRow(QString& text)
 {
     m_rowCut = false;
-    bool first = true;
-    for (const auto& column : m_columns) {
-        if (!first) {
+    m_rowMarks.Reset(int(m_columns.size()));
+    for (std::size_t index = 0; index < m_columns.size(); ++index) {
+        const ColumnInfo& column = *m_columns[index];
+        const int value = int(index);
+        if (index > 0) {
             text += u'\t';
         }
-        first = false;
-        if (column->notBound) {
-            if (!UnboundValueIsNull(*column)) {
+        if (column.notBound) {
+            if (UnboundValueIsNull(column)) {
+                m_rowMarks.MarkNull(value);
+            } else {
                 text += u"[Binary data]";
             }
             continue;
         }
-        if (column->Indicator(m_rowIndex) == SQL_NULL_DATA) {
+        if (column.Indicator(m_rowIndex) == SQL_NULL_DATA) {
+            m_rowMarks.MarkNull(value);
             continue;
         }
-        m_rowCut = AppendBoundValue(text, *column, m_rowIndex) || m_rowCut;
+        const bool cutHere = AppendBoundValue(text, column, m_rowIndex);
+        const bool cutByDriver = DriverCutValue(column, m_rowIndex);
+        // Only a cut the driver did not warn of needs a warning of ours.
+        m_rowCut = (cutHere && !cutByDriver) || m_rowCut;
+        if (cutHere || cutByDriver) {
+            m_rowMarks.MarkCut(value);
+        }
     }
 }
 

@@ -69,8 +69,11 @@ bool CThreadODBC::DescribeColumn(int number, ColumnInfo& column)
     }
     if (column.valueType == TypeLongText) {
         column.valueType = TypeText;
-        column.displaySize = kLongTextChars;
+        column.displaySize = m_longTextChars;
         column.cutByDriver = true;
+    } else if (column.valueType == TypeText && column.displaySize >= 0 &&
+               column.displaySize < m_longTextChars) {
+        column.displaySize = m_longTextChars;
     }
     return true;
 }

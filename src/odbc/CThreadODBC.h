@@ -3,6 +3,7 @@
 #include "odbc/CODBCObject.h"
 #include "odbc/COdbcCallThread.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -72,7 +73,13 @@ public:
     // Frees the handle and forgets it.
     virtual SQLRETURN SqlFreeSpareStmt();
 
-    // Long text shows at most this many characters in a result row.
+    // Long text shows at most this many characters in a result row, and a text column is read
+    // with room for at least as many, whatever size its driver gives it.
+    void SetLongTextChars(SQLLEN chars)
+    {
+        m_longTextChars = std::clamp<SQLLEN>(chars, 1, kMaxElementChars);
+    }
+    SQLLEN LongTextChars() const { return m_longTextChars; }
     static constexpr SQLLEN kLongTextChars = 233;
     // Pause between two polls of a driver that is still executing.
     static constexpr int kPollMilliseconds = 5;
@@ -118,6 +125,7 @@ private:
     // running statement; no one else uses it.
     SQLHSTMT m_spareHstmt = SQL_NULL_HSTMT;
     bool m_linkLost = false;
+    SQLLEN m_longTextChars = kLongTextChars;
 
     CThreadOdbcOwner* m_ownerThread;
     std::unique_ptr<COdbcCallThread> m_callThread; // made by the first RunOnConnectionThread

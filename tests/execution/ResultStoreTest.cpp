@@ -221,3 +221,79 @@ TEST(ResultStoreTest, RandomIntakesMatchTheFlatArrayAlgorithm)
         }
     }
 }
+
+TEST(ResultStoreTest, ResultSetsFollowTheirHeadersAcrossBatchesAndConnections)
+{
+    CResultStore store;
+    odbc::ValueMarks nullSecond;
+    nullSecond.Reset(2);
+    nullSecond.MarkNull(1);
+    odbc::ValueMarks none;
+    none.Reset(2);
+
+    auto a1 = std::make_unique<CPostElemArray>(u"A"_qs, 10);
+    a1->AddHeader(u"id\tname"_qs, 0, 0);
+    a1->AddRow(u"1\tx"_qs, none);
+    a1->AddRow(u"2\t"_qs, nullSecond);
+    store.Intake(*a1);
+    // Another connection's set in between, then A's rows go on with a warning among them.
+    auto b1 = std::make_unique<CPostElemArray>(u"B"_qs, 10);
+    b1->AddHeader(u"ID"_qs, 0, 0);
+    b1->AddRow(u"7"_qs, none);
+    store.Intake(*b1);
+    auto a2 = std::make_unique<CPostElemArray>(u"A"_qs, 10);
+    a2->AddText(ElemInfo, u"01004 String data, right truncated"_qs);
+    a2->AddRow(u"3\t"_qs, none);
+    a2->AddText(ElemInfo, u"Rows affected:\t1"_qs);
+    a2->AddHeader(u"n"_qs, 2, 1);
+    a2->AddRow(u"3"_qs, none);
+    store.Intake(*a2);
+    EXPECT_TRUE(a2->SetStarts().empty() && a2->Marks().Count() == 0) << "the batch is emptied";
+
+    ASSERT_EQ(store.ResultSetCount(), 3);
+    const CResultSet& rows = store.ResultSet(0);
+    EXPECT_EQ(rows.Connection(), u"A"_qs);
+    EXPECT_EQ(rows.Columns(), (QStringList{u"id"_qs, u"name"_qs}));
+    ASSERT_EQ(rows.RowCount(), 3);
+    EXPECT_EQ(rows.Row(2).Text(), u"3\t"_qs) << "the warning is no row of the set";
+    EXPECT_TRUE(rows.Marks(1).IsNull(1));
+    EXPECT_FALSE(rows.Marks(2).IsNull(1)) << "an empty value that is no NULL";
+    EXPECT_FALSE(rows.Marks(0).Any());
+    EXPECT_EQ(store.ResultSet(1).Connection(), u"B"_qs);
+    EXPECT_EQ(store.ResultSet(1).Value(0, 0), u"7"_qs);
+    const CResultSet& count = store.ResultSet(2);
+    EXPECT_EQ(count.Batch(), 2);
+    EXPECT_EQ(count.Result(), 1);
+    ASSERT_EQ(count.RowCount(), 1);
+    EXPECT_EQ(count.Value(0, 0), u"3"_qs);
+    // The store's own numbering reads the same marks: A's title, header, 1, 2.
+    EXPECT_TRUE(store.MarksAt(3).IsNull(1));
+
+    store.Clear();
+    EXPECT_EQ(store.ResultSetCount(), 0);
+}
+
+TEST(ResultStoreTest, MarksOfWideRowsAndRowsBeyondTheFirstBlockReadBack)
+{
+    CMarkTable table;
+    odbc::ValueMarks wide;
+    wide.Reset(70);
+    wide.MarkCut(69);
+    wide.MarkNull(33);
+    odbc::ValueMarks narrow;
+    narrow.Reset(3);
+    narrow.MarkNull(0);
+    for (qsizetype row = 0; row < 5000; row += 5) {
+        table.Add(row, row % 2 ? narrow : wide);
+    }
+    EXPECT_FALSE(table.Of(1).Any());
+    EXPECT_TRUE(table.Of(4995).IsNull(0));
+    EXPECT_FALSE(table.Of(4995).IsNull(1));
+    EXPECT_TRUE(table.Of(4990).IsCut(69));
+    EXPECT_TRUE(table.Of(4990).IsNull(33));
+    EXPECT_FALSE(table.Of(4990).IsCut(33));
+    EXPECT_FALSE(table.Of(4990).IsCut(70)) << "past the row's values";
+    table.DropFrom(4990);
+    EXPECT_FALSE(table.Of(4990).Any());
+    EXPECT_TRUE(table.Of(4985).IsNull(0));
+}
