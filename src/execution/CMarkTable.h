@@ -4,12 +4,12 @@
 
 #include <QtGlobal>
 
-#include <deque>
 #include <memory>
+#include <vector>
 
-// The value marks (NULL, cut short) of the rows that have any, by row number. Most rows have
-// none and cost nothing here; a marked row of up to 32 values costs one entry. Rows are added
-// in ascending order.
+// The value marks (NULL, cut short) of a batch's rows that have any, by row number. Most rows
+// have none and cost nothing here; a marked row of up to 32 values costs one entry. Rows are
+// added in ascending order.
 class CMarkTable
 {
 public:
@@ -55,20 +55,20 @@ public:
     void DropFrom(qsizetype row);
     void Clear();
     qint64 AllocatedBytes() const;
-    // What the table holds for one marked row of `values` values: for budgets charged before
-    // the row reaches it.
-    static qint64 HeldBytes(int values);
 
 private:
     static constexpr int kInlineValues = 32; // two bits each in `bits`
 
+    // 16 bytes: a table of a run's NULLs costs little beside the rows' own text.
     struct Entry
     {
-        qsizetype row = 0;
-        int values = 0;
-        quint64 bits = 0;               // up to kInlineValues values
-        std::unique_ptr<quint8[]> wide; // more
+        quint64 row : 48;
+        quint64 values : 16; // a result has at most 32,767 columns
+        quint64 bits;        // up to kInlineValues values, else the index in m_wide
     };
+    static_assert(sizeof(Entry) == 16);
+    const quint8* BytesOf(const Entry& entry) const;
 
-    std::deque<Entry> m_entries;
+    std::vector<Entry> m_entries;
+    std::vector<std::unique_ptr<quint8[]>> m_wide; // the marks of rows of more values
 };

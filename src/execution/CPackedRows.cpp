@@ -22,19 +22,41 @@ const char* FindSeparator(const char* from, const char* end)
 
 } // namespace
 
-void CPackedRows::Append(int kind, QStringView text)
+void CPackedRows::Append(int kind, QStringView text, const CMarkTable::Marks& marks)
 {
+    const qsizetype markBytes = marks.Any() ? odbc::ValueMarks::BytesFor(marks.Count()) : 0;
     // Room for UTF-8 is enough for the UTF-16 form too (two bytes a unit).
-    const qsizetype room = kMaxUtf8BytesPerUnit * text.size();
+    const qsizetype room = kMaxUtf8BytesPerUnit * text.size() + markBytes;
     if (room > qsizetype(std::numeric_limits<quint32>::max())) {
         throw std::bad_alloc();
     }
     Block& block = BlockWithRoom(room);
     char* const out = block.bytes.get() + block.used;
     const Encoded encoded = Encode(text, out);
-    m_rows.push_back({quint32(&block - m_blocks.data()), block.used, quint8(kind), encoded.form,
-                      quint16(std::min<qsizetype>(encoded.tabs + 1, kFieldCountUnknown))});
-    block.used += quint32(encoded.length);
+    Row row{quint32(&block - m_blocks.data()), block.used, quint8(kind), encoded.form,
+            quint16(std::min<qsizetype>(encoded.tabs + 1, kFieldCountUnknown))};
+    // Marks are read back by the row's field count: they must have one each.
+    const bool marked = markBytes > 0 && row.fieldCount == marks.Count();
+    if (marked) {
+        std::memcpy(out + encoded.length, marks.Bytes(), size_t(markBytes));
+        row.form |= kMarkedFlag;
+    }
+    m_rows.push_back(row);
+    block.used += quint32(encoded.length + (marked ? markBytes : 0));
+}
+
+qsizetype CPackedRows::MarkBytes(const Row& row)
+{
+    return row.form & kMarkedFlag ? odbc::ValueMarks::BytesFor(row.fieldCount) : 0;
+}
+
+CMarkTable::Marks CPackedRows::Marks(qsizetype row) const
+{
+    const Row& entry = m_rows[size_t(row)];
+    if (!(entry.form & kMarkedFlag)) {
+        return {};
+    }
+    return {reinterpret_cast<const quint8*>(Bytes(entry) + Length(row)), entry.fieldCount};
 }
 
 CPackedRows::Encoded CPackedRows::Encode(QStringView text, char* out)
@@ -94,12 +116,12 @@ qsizetype CPackedRows::Length(qsizetype row) const
     const quint32 end = next < m_rows.size() && m_rows[next].block == entry.block
                             ? m_rows[next].start
                             : m_blocks[entry.block].used;
-    return qsizetype(end - entry.start);
+    return qsizetype(end - entry.start) - MarkBytes(entry);
 }
 
 QString CPackedRows::Decode(const Row& row, const char* bytes, qsizetype length)
 {
-    switch (row.form) {
+    switch (FormOf(row)) {
     case Ascii:
         return QString::fromLatin1(bytes, length);
     case Utf8:
@@ -125,7 +147,7 @@ int CPackedRows::FieldCount(qsizetype row) const
     if (entry.fieldCount != kFieldCountUnknown) {
         return entry.fieldCount;
     }
-    if (entry.form == Utf16) {
+    if (FormOf(entry) == Utf16) {
         return int(Text(row).count(u'\t')) + 1;
     }
     const char* bytes = Bytes(entry);
@@ -138,7 +160,7 @@ QString CPackedRows::Field(qsizetype row, int index) const
         return {};
     }
     const Row& entry = m_rows[size_t(row)];
-    if (entry.form == Utf16) {
+    if (FormOf(entry) == Utf16) {
         // Rare (units that are no valid UTF-16): the whole text, then the field.
         return Text(row).section(u'\t', index, index);
     }

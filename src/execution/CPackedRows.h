@@ -1,5 +1,7 @@
 #pragma once
 
+#include "execution/CMarkTable.h"
+
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -16,8 +18,9 @@
 class CPackedRows
 {
 public:
-    // Adds a row. When an allocation fails, std::bad_alloc leaves the rows as they were.
-    void Append(int kind, QStringView text);
+    // Adds a row, and its value marks when it has any (kept behind its text, two bits a value).
+    // When an allocation fails, std::bad_alloc leaves the rows as they were.
+    void Append(int kind, QStringView text, const CMarkTable::Marks& marks = {});
 
     qsizetype Count() const { return qsizetype(m_rows.size()); }
     // `row` must be in 0 .. Count() - 1 for each of these.
@@ -28,6 +31,8 @@ public:
     // The text between the index-th and the next tab; empty for an index outside
     // 0 .. FieldCount() - 1.
     QString Field(qsizetype row, int index) const;
+    // The row's value marks; none when it was added without.
+    CMarkTable::Marks Marks(qsizetype row) const;
 
     // One row, read through the rows that hold it; valid while they are.
     class RowView
@@ -38,6 +43,7 @@ public:
         QString Text() const { return m_rows->Text(m_row); }
         int FieldCount() const { return m_rows->FieldCount(m_row); }
         QString Field(int index) const { return m_rows->Field(m_row, index); }
+        CMarkTable::Marks Marks() const { return m_rows->Marks(m_row); }
 
     private:
         const CPackedRows* m_rows;
@@ -87,6 +93,11 @@ private:
         Utf8,
         Utf16, // no valid UTF-16, so no UTF-8 form: the units as they came
     };
+    // In `form` beside the form: value marks follow the row's text, one per field.
+    static constexpr quint8 kMarkedFlag = 0x80;
+    static quint8 FormOf(const Row& row) { return row.form & quint8(~kMarkedFlag); }
+    // Bytes of value marks behind the row's text.
+    static qsizetype MarkBytes(const Row& row);
     static constexpr quint16 kFieldCountUnknown = 0xFFFF;
 
     struct Block

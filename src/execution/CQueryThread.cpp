@@ -326,7 +326,7 @@ void CQueryThread::AddElement(const QString& text, int kind)
 void CQueryThread::AddShaped(const QString& text, int kind, const Shape& shape)
 {
     const bool marked = shape.marks && shape.marks->Any();
-    if (!m_budget->Charge(text, marked ? CMarkTable::HeldBytes(shape.marks->Count()) : 0)) {
+    if (!m_budget->Charge(text, marked ? odbc::ValueMarks::BytesFor(shape.marks->Count()) : 0)) {
         m_cutShort = true;
         return;
     }

@@ -5,9 +5,9 @@
 #include <utility>
 
 CResultSet::CResultSet(QString connection, int batch, int result, QStringList columns,
-                       const CPackedRows& rows, const CMarkTable& marks)
+                       const CPackedRows& rows)
     : m_connection(std::move(connection)), m_batch(batch), m_result(result),
-      m_columns(std::move(columns)), m_rows(&rows), m_marks(&marks)
+      m_columns(std::move(columns)), m_rows(&rows)
 {
 }
 

@@ -18,7 +18,7 @@ class CResultSet
 {
 public:
     CResultSet(QString connection, int batch, int result, QStringList columns,
-               const CPackedRows& rows, const CMarkTable& marks);
+               const CPackedRows& rows);
 
     const QString& Connection() const { return m_connection; }
     int Batch() const { return m_batch; }
@@ -28,7 +28,7 @@ public:
     qsizetype RowCount() const { return m_rowCount; }
     // `row` in 0 .. RowCount() - 1 for each of these.
     CPackedRows::RowView Row(qsizetype row) const { return m_rows->At(GroupRow(row)); }
-    CMarkTable::Marks Marks(qsizetype row) const { return m_marks->Of(GroupRow(row)); }
+    CMarkTable::Marks Marks(qsizetype row) const { return m_rows->Marks(GroupRow(row)); }
     // The value's text; empty for NULL and for a column the row does not have.
     QString Value(qsizetype row, int column) const { return Row(row).Field(column); }
     // The row of the connection's group (title row 0) that holds the set's `row`.
@@ -62,7 +62,6 @@ private:
     int m_result;
     QStringList m_columns;
     const CPackedRows* m_rows;
-    const CMarkTable* m_marks;
     std::vector<Run> m_runs;
     qsizetype m_rowCount = 0;
 };

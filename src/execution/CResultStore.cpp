@@ -23,12 +23,18 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
     const qsizetype firstRow = rows.Count();
     const ShapeMark shapeBefore = ShapePosition(group);
     try {
-        for (const CBufferElem& element : elements) {
-            rows.Append(element.m_kind, element.m_text);
+        const CMarkTable& marks = batch.Marks();
+        qsizetype nextMarked = 0; // the batch's marks are in element order
+        for (qsizetype i = 0; i < qsizetype(elements.size()); ++i) {
+            CMarkTable::Marks rowMarks;
+            if (nextMarked < marks.Count() && marks.RowAt(nextMarked) == i) {
+                rowMarks = marks.MarksAt(nextMarked++);
+            }
+            rows.Append(elements[size_t(i)].m_kind, elements[size_t(i)].m_text, rowMarks);
         }
         TakeShape(group, batch, firstRow);
     } catch (...) {
-        RollBackShape(group, shapeBefore, firstRow);
+        RollBackShape(group, shapeBefore);
         rows.RollBack(before);
         batch.RemoveAllElements();
         throw;
@@ -42,17 +48,13 @@ CResultStore::IntakeResult CResultStore::Intake(CPostElemArray& batch)
 
 void CResultStore::TakeShape(Group& group, const CPostElemArray& batch, qsizetype firstRow)
 {
-    const CMarkTable& marks = batch.Marks();
-    for (qsizetype i = 0; i < marks.Count(); ++i) {
-        group.marks.Add(firstRow + marks.RowAt(i), marks.MarksAt(i));
-    }
     const CElemArray::Elements& elements = batch.All();
     const std::vector<CPostElemArray::SetStart>& starts = batch.SetStarts();
     auto nextStart = starts.begin();
     for (qsizetype i = 0; i < qsizetype(elements.size()); ++i) {
         if (nextStart != starts.end() && nextStart->element == i) {
             m_sets.emplace_back(batch.m_connectionName, nextStart->batch, nextStart->result,
-                                elements[size_t(i)].m_text.split(u'\t'), group.rows, group.marks);
+                                elements[size_t(i)].m_text.split(u'\t'), group.rows);
             group.currentSet = qsizetype(m_sets.size()) - 1;
             ++nextStart;
         } else if (elements[size_t(i)].m_kind == ElemRow && group.currentSet >= 0) {
@@ -70,9 +72,8 @@ CResultStore::ShapeMark CResultStore::ShapePosition(const Group& group) const
     return mark;
 }
 
-void CResultStore::RollBackShape(Group& group, const ShapeMark& mark, qsizetype firstRow)
+void CResultStore::RollBackShape(Group& group, const ShapeMark& mark)
 {
-    group.marks.DropFrom(firstRow);
     m_sets.erase(m_sets.begin() + mark.sets, m_sets.end());
     group.currentSet = mark.currentSet;
     if (mark.currentSet >= 0) {
@@ -98,7 +99,7 @@ CPackedRows::RowView CResultStore::At(qsizetype row) const
 CMarkTable::Marks CResultStore::MarksAt(qsizetype row) const
 {
     const Group& group = GroupOf(row);
-    return group.marks.Of(row - group.start);
+    return group.rows.Marks(row - group.start);
 }
 
 qsizetype CResultStore::BlockEnd(const QString& connection) const

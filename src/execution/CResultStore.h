@@ -65,11 +65,10 @@ private:
     {
         qsizetype start = 0;
         CPackedRows rows;          // title row first
-        CMarkTable marks;          // by row of the group
         qsizetype currentSet = -1; // in m_sets: the set the group's next rows belong to
     };
 
-    // Where the group's marks and sets stand before an intake, to undo it.
+    // Where the group's sets stand before an intake, to undo it.
     struct ShapeMark
     {
         qsizetype sets;
@@ -77,9 +76,8 @@ private:
         CResultSet::Mark current;
     };
     ShapeMark ShapePosition(const Group& group) const;
-    void RollBackShape(Group& group, const ShapeMark& mark, qsizetype firstRow);
-    // The marks, set starts and rows of a batch whose elements went in from group row
-    // `firstRow` on.
+    void RollBackShape(Group& group, const ShapeMark& mark);
+    // The set starts and rows of a batch whose elements went in from group row `firstRow` on.
     void TakeShape(Group& group, const CPostElemArray& batch, qsizetype firstRow);
     const Group& GroupOf(qsizetype row) const;
 
