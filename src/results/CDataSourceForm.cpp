@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -70,28 +71,20 @@ CDataSourceForm::CDataSourceForm(const QStringList& drivers, QWidget* parent) : 
 void CDataSourceForm::ShowDataSource(const QString& name, const odbc::DataSourceKeys& keys)
 {
     m_name->setText(name);
-    m_keys->setRowCount(0);
+    odbc::DataSourceKeys others;
     for (const auto& [key, value] : keys) {
-        if (key.compare(u"Driver"_qs, Qt::CaseInsensitive) == 0) {
+        if (key.compare(u"Driver"_qs, Qt::CaseInsensitive) != 0) {
+            others.append({key, value});
+        } else if (m_driver->findText(value) < 0) {
             // A driver that is no longer installed is still shown as the data source names it.
-            if (m_driver->findText(value) < 0) {
-                m_driver->addItem(value);
-            }
+            m_driver->addItem(value);
+        }
+        if (key.compare(u"Driver"_qs, Qt::CaseInsensitive) == 0) {
+            const QSignalBlocker quiet(m_driver);
             m_driver->setCurrentText(value);
         }
     }
-    // The driver's lines came with the choice of driver; the stored values fill them.
-    for (const auto& [key, value] : keys) {
-        if (key.compare(u"Driver"_qs, Qt::CaseInsensitive) == 0) {
-            continue;
-        }
-        const int row = RowOf(key);
-        if (row >= 0) {
-            m_keys->item(row, 1)->setText(value);
-        } else {
-            AddLine(key, value);
-        }
-    }
+    SetLines(others);
 }
 
 QString CDataSourceForm::Name() const
@@ -109,8 +102,9 @@ odbc::DataSourceKeys CDataSourceForm::Keys() const
     odbc::DataSourceKeys keys;
     for (int row = 0; row < m_keys->rowCount(); ++row) {
         const QString key = m_keys->item(row, 0)->text().trimmed();
-        if (!key.isEmpty()) {
-            keys.append({key, m_keys->item(row, 1)->text().trimmed()});
+        const QString value = m_keys->item(row, 1)->text().trimmed();
+        if (!key.isEmpty() && !value.isEmpty()) {
+            keys.append({key, value});
         }
     }
     return keys;
@@ -164,19 +158,26 @@ QString CDataSourceForm::Problem() const
 
 void CDataSourceForm::OnDriverChanged()
 {
+    // Lines the user filled in stay; the empty ones of the driver before go.
+    SetLines(Keys());
+}
+
+void CDataSourceForm::SetLines(const odbc::DataSourceKeys& lines)
+{
     const QString driver = Driver();
     const QStringList known =
         KnownKeys(driver, odbc::ProfileString(driver, u"Driver"_qs, u"ODBCINST.INI"_qs));
-    // Lines the user filled in stay; empty ones of the driver before go.
-    for (int row = m_keys->rowCount() - 1; row >= 0; --row) {
-        if (m_keys->item(row, 1)->text().isEmpty() &&
-            !known.contains(m_keys->item(row, 0)->text())) {
-            m_keys->removeRow(row);
-        }
-    }
+    m_keys->setRowCount(0);
+    // The driver's keys first, in its order, then the others as they came.
     for (const QString& key : known) {
-        if (RowOf(key) < 0) {
-            AddLine(key);
+        AddLine(key);
+    }
+    for (const auto& [key, value] : lines) {
+        const int row = RowOf(key);
+        if (row >= 0) {
+            m_keys->item(row, 1)->setText(value);
+        } else {
+            AddLine(key, value);
         }
     }
 }

@@ -25,7 +25,8 @@ public:
 
     QString Name() const;
     QString Driver() const;
-    // The lines whose key is not empty, in their order; values may be empty.
+    // The lines with a key and a value, in their order: an empty line is left unwritten, so
+    // that the driver's default holds.
     odbc::DataSourceKeys Keys() const;
 
     // The keys a driver reads that a data source commonly sets, by the driver's name or its
@@ -41,6 +42,8 @@ public:
 
 private:
     void OnDriverChanged();
+    // The driver's keys, then `lines`; a line of a driver's key fills that key's value.
+    void SetLines(const odbc::DataSourceKeys& lines);
     void AddLine(const QString& key = {}, const QString& value = {});
     void RemoveLine();
     int RowOf(const QString& key) const;
