@@ -14,16 +14,17 @@ root=${2:?root of the checkout}
 cd "$root" || exit 2
 
 # Which layers each layer may include, itself first. The runner sits beside the windows and
-# uses none of them.
+# uses none of them. The keyring sits beside execution for both of them.
 declare -A may_include=(
     [odbc]="odbc"
     [document]="document"
     [execution]="execution document odbc"
-    [runner]="runner execution document odbc"
+    [keyring]="keyring document"
+    [runner]="runner keyring execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
-    [views]="views results appbase execution document odbc"
-    [app]="app views results appbase execution document odbc"
+    [views]="views results appbase keyring execution document odbc"
+    [app]="app views results appbase keyring execution document odbc"
 )
 
 # The files that call ODBC and its installer: the statement and connection wrappers, those of

@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/CCommandActions.h"
+#include "app/CHelpCommands.h"
 #include "app/CMainMenus.h"
 #include "app/CMdiArranger.h"
 #include "appbase/CCommandTarget.h"
@@ -67,6 +68,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateToolBar();
     CreateStatusBar();
     ConnectDocumentCommands();
+    m_help = new CHelpCommands(*this);
     connect(m_menus, &CMainMenus::aboutToShowMenu, this, &CMainFrame::UpdateCommands);
     connect(m_area, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommands);
@@ -222,9 +224,6 @@ void CMainFrame::UpdateCommands()
         bool enabled = false;
         Action(command)->setEnabled(target && target->UpdateCommand(command, enabled) && enabled);
     }
-    // This program has no help content.
-    Action(Command::HelpTopics)->setEnabled(false);
-    Action(Command::ContextHelp)->setEnabled(false);
     m_menus->ShowDocumentMenus(child != nullptr);
 }
 

@@ -10,6 +10,7 @@
 
 class CChildFrame;
 class CCommandActions;
+class CHelpCommands;
 class CMainMenus;
 class QLabel;
 class QMdiArea;
@@ -33,6 +34,7 @@ public:
     QToolBar* MainToolBar() const { return m_toolBar; }
     QLabel* IdleLabel() const { return m_idleText; }
     CSqlPrinter& Printer() { return m_printer; }
+    CHelpCommands& Help() const { return *m_help; }
 
     // Brings every command's enabled state up to date with the active document window.
     void UpdateCommands();
@@ -60,6 +62,7 @@ private:
     CMainMenus* m_menus = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleText = nullptr;
+    CHelpCommands* m_help = nullptr;
     QPointer<CChildFrame> m_watchedChild;
     CSqlPrinter m_printer;
 };

@@ -226,9 +226,12 @@ void CTessellaDoc::CreateQueryThreads(const QString& refusal)
         if (m_prepareThread.StopRequested()) {
             break;
         }
-        const CConnectionData& entry = m_connections[i];
+        CConnectionData entry = m_connections[i];
         if (!entry.m_enabled) {
             continue;
+        }
+        if (entry.m_password.isEmpty()) {
+            entry.m_password = m_runPasswords.value({entry.m_dataSource, entry.m_login});
         }
         auto thread = std::make_unique<CQueryThread>(entry, m_batches, this, ignoreInfo);
         thread->SetGroupTitle(titles[i]);

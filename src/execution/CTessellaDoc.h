@@ -69,6 +69,13 @@ public:
     // anything of this document runs. `progressBar` receives WM_SETCTRL_NUM and
     // WM_DELAYSHOW while the text is split.
     void StartRun(CSqlTextSource& source, QObject* progressBar = nullptr);
+    // Passwords for the runs to come, by data source and login, for the entries that hold none
+    // (asked for at Run, or given to the runner); the entries themselves stay as they are, so
+    // nothing of these reaches a file. Set while idle.
+    void SetRunPasswords(QHash<std::pair<QString, QString>, QString> passwords)
+    {
+        m_runPasswords = std::move(passwords);
+    }
     // Asks every thread to stop (entries still waiting for their turn never start; like a thread
     // stopped before its first row, they show nothing); with wait 1, returns when all have ended,
     // or when the closing waiter returns before that: the user chose to leave the threads that
@@ -185,6 +192,7 @@ private:
     KeptOf(const QString& dsn) const;
     KeptConnections m_sharedConnections;
     QSet<KeptKey> m_claimedThisRun; // kept connections given to a thread of this run
+    QHash<KeptKey, QString> m_runPasswords;
     QStringList m_pendingResets;
     CQueryThreadArray m_queryThreads;
     mutable std::mutex m_threadsLock; // m_queryThreads' membership, shared with StopRun

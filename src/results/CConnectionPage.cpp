@@ -3,6 +3,7 @@
 #include "document/CConnectionData.h"
 #include "execution/CTessellaDoc.h"
 #include "results/CDataSourceCombo.h"
+#include "results/CDataSourceEditor.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 
@@ -188,10 +188,27 @@ void CConnectionPage::StartAdministrator()
 {
     QString reason;
     if (!m_administrator.Start(reason)) {
-        const QString error = QStringLiteral("Error: %1").arg(reason);
-        ShowMessage(
-            QStringLiteral("Can't start ODBC Admininstrator (odbcad32.exe). %1").arg(error));
+        OpenDataSourceEditor(reason);
     }
+}
+
+void CConnectionPage::OpenDataSourceEditor(const QString& reason)
+{
+    CDataSourceEditor editor(this);
+    editor.SetNote(tr("No ODBC administrator program could be started (%1).")
+                       .arg(QString(reason).replace(u'\n', u' ')));
+    editor.SetLogin(m_login->text(), m_password->text());
+    const QString shown = m_dataSource->Name();
+    editor.Refill(shown);
+    if (m_editorHook) {
+        m_editorHook(editor);
+    } else {
+        editor.exec();
+    }
+    m_dataSource->FillFromDriverManager();
+    // A data source just made is what the user wants to connect to next.
+    m_dataSource->ShowName(editor.LastWritten().isEmpty() ? shown : editor.LastWritten());
+    RefreshButtons();
 }
 
 int CConnectionPage::LeadingInteger(QStringView text)
@@ -226,13 +243,4 @@ qsizetype CConnectionPage::IndexOf(const QString& name) const
         }
     }
     return -1;
-}
-
-void CConnectionPage::ShowMessage(const QString& text)
-{
-    if (m_messageHook) {
-        m_messageHook(text);
-        return;
-    }
-    QMessageBox::critical(this, QApplication::applicationDisplayName(), text);
 }

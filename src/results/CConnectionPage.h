@@ -9,6 +9,7 @@
 
 class CConnectionData;
 class CDataSourceCombo;
+class CDataSourceEditor;
 class CTessellaDoc;
 class QCheckBox;
 class QLineEdit;
@@ -22,8 +23,8 @@ class CConnectionPage : public QWidget
     Q_OBJECT
 
 public:
-    // Shows a message to the user; by default an error message box.
-    using MessageHook = std::function<void(const QString& text)>;
+    // Shows the program's own data source editor modally; by default exec().
+    using EditorHook = std::function<void(CDataSourceEditor& editor)>;
 
     CConnectionPage(CTessellaDoc& document, QWidget* parent = nullptr);
 
@@ -40,9 +41,11 @@ public:
     void Add();
     void Update();
     void Delete();
+    // "...": the platform's administrator program, or where none starts, the program's own
+    // data source editor; the data source box is filled afresh when it closes.
     void StartAdministrator();
 
-    void SetMessageHook(MessageHook hook) { m_messageHook = std::move(hook); }
+    void SetEditorHook(EditorHook hook) { m_editorHook = std::move(hook); }
     COdbcAdministrator& Administrator() { return m_administrator; }
 
     // The decimal integer at the start of `text` (after blanks, with an
@@ -58,11 +61,11 @@ signals:
 private:
     // Index of the first entry named exactly `name`, or -1.
     qsizetype IndexOf(const QString& name) const;
-    void ShowMessage(const QString& text);
+    void OpenDataSourceEditor(const QString& reason);
 
     CTessellaDoc& m_document;
     COdbcAdministrator m_administrator;
-    MessageHook m_messageHook;
+    EditorHook m_editorHook;
 
     CDataSourceCombo* m_dataSource;
     QPushButton* m_administratorButton;

@@ -4,6 +4,8 @@
 #include "execution/CRegisteredEvents.h"
 #include "execution/CSqlTextSource.h"
 #include "execution/CTessellaDoc.h"
+#include "keyring/CDocumentPasswords.h"
+#include "keyring/CKeyring.h"
 #include "runner/CHeadlessResultsWindow.h"
 #include "runner/COrderedOutput.h"
 #include "runner/CStopSignals.h"
@@ -59,6 +61,8 @@ int CDocumentRun::Execute()
     // on equal terms.
     document.SetLowPriorityThreads(false);
     document.m_connections = content.connections;
+    GivePasswords(document.m_connections, m_commandLine.file, m_commandLine.password,
+                  CKeyring::Session());
     AddDataSources(document);
     ApplySettings(document);
     COrderedOutput output(m_out, GroupOrder(document));
@@ -102,6 +106,20 @@ int CDocumentRun::Execute()
         }
     }
     return ExitOk;
+}
+
+void CDocumentRun::GivePasswords(CConnectionDataArray& entries, const QString& file,
+                                 const QString& password, CKeyring& keyring)
+{
+    CDocumentPasswords(keyring).FillFromKeyring(file, entries);
+    if (password.isEmpty()) {
+        return;
+    }
+    for (CConnectionData& entry : entries) {
+        if (entry.m_password.isEmpty()) {
+            entry.m_password = password;
+        }
+    }
 }
 
 void CDocumentRun::AddDataSources(CTessellaDoc& document) const

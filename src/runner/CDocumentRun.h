@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+class CConnectionDataArray;
 class CHeadlessResultsWindow;
+class CKeyring;
 class COrderedOutput;
 class CTessellaDoc;
 
@@ -24,6 +26,11 @@ public:
     // the runner writes what it has and leaves at once with 128 + the signal,
     // without returning: a thread may be in a driver call that never returns.
     int Execute();
+
+    // The passwords the document's entries lack: the keyring's first, then `password` (given
+    // before any --dsn) for the entries still without one.
+    static void GivePasswords(CConnectionDataArray& entries, const QString& file,
+                              const QString& password, CKeyring& keyring);
 
 private:
     void AddDataSources(CTessellaDoc& document) const;

@@ -160,6 +160,11 @@ void CChildFrame::OnRun()
     if (!CanRun()) {
         return;
     }
+    CPasswordPrompter::Passwords passwords;
+    if (!m_passwordPrompter.Collect(m_document->RunDocument().m_connections, this, passwords)) {
+        return;
+    }
+    m_document->RunDocument().SetRunPasswords(passwords);
     m_document->RunDocument().StartRun(*m_editor, m_progressBar);
     UpdateRunActions();
     m_runWatch.start();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/CPasswordPrompter.h"
+
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -51,6 +53,8 @@ public:
     // "Split": the splitter bars follow the arrow keys until Enter or Escape.
     void StartSplitTracking();
     CSplitterKeyboardMover* SplitMover() const { return m_splitMover; }
+    // Asks Run for the passwords the document's entries lack.
+    CPasswordPrompter& PasswordPrompter() { return m_passwordPrompter; }
 
     // "Save" and "Save As...": false when cancelled or failed (the failure was shown).
     bool Save();
@@ -93,6 +97,7 @@ private:
     // The application's focus signal outlives this frame's own part: ~QWidget hides the window
     // and moves the focus, and QObject only drops the connection after that.
     QMetaObject::Connection m_focusWatch;
+    CPasswordPrompter m_passwordPrompter;
     // Polls while a run goes on: the document says nothing when its threads end.
     QTimer m_runWatch;
 };

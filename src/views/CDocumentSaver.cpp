@@ -22,6 +22,20 @@ void ShowError(const QString& text)
     }
 }
 
+// Once a session: every later save would say the same.
+void TellOnceOfMissingKeyring()
+{
+    static bool told = false;
+    CSuperApp* app = CSuperApp::Instance();
+    if (told || !app) {
+        return;
+    }
+    told = true;
+    app->ShowInformation(QObject::tr(
+        "No desktop keyring (Secret Service) is available, so the saved passwords stay in the "
+        "document file, readable by you only."));
+}
+
 } // namespace
 
 bool CDocumentSaver::SaveModified()
@@ -61,6 +75,9 @@ bool CDocumentSaver::DoSave(const QString& path)
     if (!m_document.Save(target, errorText)) {
         ShowError(errorText);
         return false;
+    }
+    if (m_document.PasswordsKeptInFile() > 0) {
+        TellOnceOfMissingKeyring();
     }
     return true;
 }

@@ -1,6 +1,8 @@
 #include "views/CQueryDocument.h"
 
 #include "document/CDocumentFile.h"
+#include "keyring/CDocumentPasswords.h"
+#include "keyring/CKeyring.h"
 #include "views/CTessellaView.h"
 
 #include <QFileInfo>
@@ -59,6 +61,7 @@ bool CQueryDocument::Load(const QString& path, QString& errorText)
     if (!CDocumentFile::Load(path, content, errorText)) {
         return false;
     }
+    CDocumentPasswords(Keyring()).FillFromKeyring(path, content.connections);
     m_doc->m_connections.append(content.connections);
     m_textForm = content.textForm;
     if (m_editor) {
@@ -73,7 +76,9 @@ bool CQueryDocument::Load(const QString& path, QString& errorText)
 bool CQueryDocument::Save(const QString& path, QString& errorText)
 {
     CDocumentContent content;
-    content.connections = m_doc->m_connections;
+    CDocumentPasswords passwords(Keyring());
+    content.connections = passwords.ForFile(path, m_doc->m_connections);
+    m_passwordsKeptInFile = passwords.KeptInFile();
     content.sqlText = m_editor ? m_editor->DocumentText() : QString();
     content.textForm = m_textForm;
     if (!CDocumentFile::Save(path, content, errorText, &m_textForm)) {
@@ -99,6 +104,11 @@ CDocumentContent CQueryDocument::Content() const
 void CQueryDocument::UpdateAllViews(QObject* sender, int hint, const CConnectionData* entry)
 {
     emit updated(sender, hint, entry);
+}
+
+CKeyring& CQueryDocument::Keyring() const
+{
+    return m_keyring ? *m_keyring : CKeyring::Session();
 }
 
 CTessellaView* CQueryDocument::Editor() const

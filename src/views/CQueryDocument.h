@@ -9,6 +9,7 @@
 #include <QString>
 
 class CConnectionData;
+class CKeyring;
 class CTessellaView;
 
 // The window side of a query document: its file, its title and its modified mark, and the
@@ -47,6 +48,11 @@ public:
     // success the document takes the path and is no longer modified. On failure it stays
     // modified and `errorText` gets the message.
     bool Save(const QString& path, QString& errorText);
+    // How many passwords the last Save left in the file for want of a keyring.
+    int PasswordsKeptInFile() const { return m_passwordsKeptInFile; }
+    // The keyring of the saved passwords; the session's by default.
+    void SetKeyring(CKeyring* keyring) { m_keyring = keyring; }
+
     // What Save would write: the connections and the editor's text.
     CDocumentContent Content() const;
 
@@ -66,6 +72,7 @@ signals:
 
 private:
     void OnEditorModified(bool modified);
+    CKeyring& Keyring() const;
 
     CTessellaDoc* m_doc;
     bool m_otherChanges = false;
@@ -74,4 +81,6 @@ private:
     QString m_title;
     // The encoding and line ends of the file the text came from, or of new text.
     CSqlTextForm m_textForm;
+    CKeyring* m_keyring = nullptr;
+    int m_passwordsKeptInFile = 0;
 };
