@@ -16,13 +16,13 @@ FROM customers ;
 -- in Harbour's group alone, and the batches after it still run there.
 SELECT order_id, returned_on, reason FROM returns ORDER BY returned_on ;
 
--- ==== Comparison ==========================================================================
+-- ==== Comparison =========================================================
 -- The rows of the batch below are the ones to set side by side across the branches: the
 -- same price list everywhere but for a few products. A query to compare goes here.
 
 SELECT id, title, price FROM products WHERE id <= 15 ORDER BY id ;
 
--- ==== End of the comparison ===============================================================
+-- ==== End of the comparison ==============================================
 
 SELECT p.title, p.price, count(o.id) AS orders, sum(o.quantity) AS pieces
 FROM products p LEFT JOIN orders o ON o.product_id = p.id
@@ -40,4 +40,5 @@ SELECT o.id, c.name, p.title, o.quantity, o.ordered_at, o.note
 FROM orders o
 JOIN customers c ON c.id = o.customer_id
 JOIN products p ON p.id = o.product_id
-ORDER BY o.id ;
+ORDER BY o.id
+LIMIT 100 ;
