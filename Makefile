@@ -8,7 +8,8 @@ CTEST_JOBS ?= 2
 export LANG := C.UTF-8
 export LC_ALL := C.UTF-8
 
-.PHONY: all deps configure build test run install demo demo-document tsan asan fuzz format check-format clean
+.PHONY: all deps configure build programs test run install demo demo-document deb tsan asan fuzz \
+    format check-format clean
 
 all: build
 
@@ -23,25 +24,40 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR)
 
+# What `make run`, `make install` and `make deb` need: the two programs and the manual page,
+# none of the tests and benchmarks, which `make test` and `make bench` build.
+PROGRAMS := tessella tessella-run tessella-run-manual
+programs: configure
+	cmake --build $(BUILD_DIR) --target $(PROGRAMS)
+
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(CTEST_JOBS)
 
-# The demo database and its data source, registered for the current user only.
-demo: build
+# The databases of the demo shop's three branches and their data sources, registered for the
+# current user only.
+demo: deps
 	@scripts/setup-demo.sh
 
-# The workbench on the demo document; without a display it says so and stops.
-run: demo
+# The workbench on the demo document; without a display it says so and stops. Only the window
+# is built first.
+run: configure demo
+	cmake --build $(BUILD_DIR) --target tessella
 	@scripts/run-workbench.sh $(BUILD_DIR)
 
 # The programs, the desktop entry, the icon and the "Tessella Document" file type.
 PREFIX ?= /usr/local
-install: build
+install: programs
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
-# demo/demo.tsl is demo/demo.sql with the demo data source attached.
-demo-document: build
-	$(BUILD_DIR)/src/runner/tessella-run --save-as demo/demo.tsl demo/demo.sql --dsn TessellaDemo
+# The Debian package of the same, built in $(BUILD_DIR): tessella_<version>_<arch>.deb there.
+deb: programs
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# demo/demo.tsl is demo/demo.sql with the three branches' data sources attached.
+demo-document: configure
+	cmake --build $(BUILD_DIR) --target tessella-run
+	$(BUILD_DIR)/src/runner/tessella-run --save-as demo/demo.tsl demo/demo.sql \
+	    --dsn TessellaDemoNorth --dsn TessellaDemoSouth --dsn TessellaDemoHarbour
 
 # Sanitized compiles are slow and large: two at a time on a small machine.
 SANITIZER_BUILD_JOBS ?= 2

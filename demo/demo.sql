@@ -1,18 +1,34 @@
--- Tessella demo: each batch ends at a semicolon standing between blanks.
--- Run it with Alt+R. Select a part of the text to run only that part.
+-- Tessella demo: three branches of one shop, North, South and Harbour, each with a database
+-- of its own behind an ODBC data source. This document holds a connection to each, so one
+-- Run (Alt+R) runs every batch below on all three at once, and each branch's rows stand under
+-- its own title row in "All Results". A batch ends at a semicolon standing between blanks.
+-- Select a part of the text to run only that part; untick a connection to leave it out.
 
-SELECT count(*) AS customers FROM customers ;
+SELECT name AS branch, city, opened FROM shop ;
 
-SELECT id, name, city, email, created
-FROM customers
-WHERE id <= 25
-ORDER BY id ;
+SELECT count(*) AS customers,
+       (SELECT count(*) FROM orders) AS orders,
+       (SELECT round(sum(o.quantity * p.price), 2)
+        FROM orders o JOIN products p ON p.id = o.product_id) AS turnover
+FROM customers ;
+
+-- Only North and South book returns: on Harbour this batch fails with the driver's message,
+-- in Harbour's group alone, and the batches after it still run there.
+SELECT order_id, returned_on, reason FROM returns ORDER BY returned_on ;
+
+-- ==== Comparison =========================================================
+-- The rows of the batch below are the ones to set side by side across the branches: the
+-- same price list everywhere but for a few products. A query to compare goes here.
+
+SELECT id, title, price FROM products WHERE id <= 15 ORDER BY id ;
+
+-- ==== End of the comparison ==============================================
 
 SELECT p.title, p.price, count(o.id) AS orders, sum(o.quantity) AS pieces
 FROM products p LEFT JOIN orders o ON o.product_id = p.id
 GROUP BY p.id
-ORDER BY pieces DESC
-LIMIT 15 ;
+ORDER BY pieces DESC, p.id
+LIMIT 10 ;
 
 SELECT id, title, description, picture FROM products WHERE id <= 10 ;
 
@@ -24,6 +40,5 @@ SELECT o.id, c.name, p.title, o.quantity, o.ordered_at, o.note
 FROM orders o
 JOIN customers c ON c.id = o.customer_id
 JOIN products p ON p.id = o.product_id
-ORDER BY o.id ;
-
-SELECT * FROM no_such_table
+ORDER BY o.id
+LIMIT 100 ;

@@ -4,10 +4,14 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$here/packages.txt")
+# One query for all of them: one dpkg-query a package took seconds.
+declare -A installed=()
+while read -r pkg status; do
+    [[ "$status" == "install ok installed" ]] && installed[$pkg]=1
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${wanted[@]}" 2>/dev/null || true)
 missing=()
 for pkg in "${wanted[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+    [[ -n "${installed[$pkg]:-}" ]] || missing+=("$pkg")
 done
 if ((${#missing[@]} == 0)); then
     exit 0

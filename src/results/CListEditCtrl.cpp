@@ -9,7 +9,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -81,6 +83,39 @@ void CListEditCtrl::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     ReportVisibleRows();
+}
+
+bool CListEditCtrl::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip) {
+        return QTableView::viewportEvent(event);
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.isValid() ? CutCellText(index) : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        // Tied to the cell: the tip goes as soon as the mouse leaves it.
+        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+    }
+    return true;
+}
+
+QString CListEditCtrl::CutCellText(const QModelIndex& index) const
+{
+    // What the delegate would need to paint the cell whole, icon and margins included, against
+    // what the column gives it: it elides the text exactly when the first is wider.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QRect cell = visualRect(index);
+    option.rect = cell;
+    const int wanted = itemDelegateForIndex(index)->sizeHint(option, index).width();
+    if (wanted <= cell.width()) {
+        return {};
+    }
+    return index.data(Qt::DisplayRole).toString();
 }
 
 void CListEditCtrl::ReportVisibleRows()

@@ -32,6 +32,9 @@ public:
     CLVEdit* RowViewer() const { return m_viewer; }
     // The row viewer's text: every cell of the row joined by single blanks.
     QString RowText(int row) const;
+    // The whole text of a cell that its column is too narrow to show, for its tool tip; empty
+    // when the cell shows all of it.
+    QString CutCellText(const QModelIndex& index) const;
 
 signals:
     // A text for the status bar; empty for its idle text.
@@ -42,6 +45,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     // The viewport's size changed (the scroll area passes its resizes on).
     void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     // Tells the model which rows the viewport shows.

@@ -5,6 +5,7 @@
 #include "results/CConnectionPage.h"
 #include "results/CListEditCtrl.h"
 #include "results/CResultListModel.h"
+#include "results/CTabKeys.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,6 +34,7 @@ CResultsView::CResultsView(CTessellaDoc& document, QWidget* parent)
     m_connectionPage = new CConnectionPage(m_document, m_tabs);
     m_tabs->addTab(m_connectionPage, tr("Connections"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &CResultsView::OnTabChanged);
+    new CTabKeys(m_tabs, this);
     connect(m_connectionPage, &CConnectionPage::connectionsChanged, this,
             &CResultsView::connectionsChanged);
     connect(m_connectionPage, &CConnectionPage::documentModified, this,

@@ -1,5 +1,6 @@
 #include "runner/RunnerCommandLine.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -36,6 +37,14 @@ bool CRunnerCommandLine::Fail(const QString& message)
 
 bool CRunnerCommandLine::SetCommand(Command command)
 {
+    // --help, then --version, win over whatever else the line asks for.
+    if (m_command == Command::Help || (m_command == Command::Version && command != Command::Help)) {
+        return true;
+    }
+    if (command == Command::Help || command == Command::Version) {
+        m_command = command;
+        return true;
+    }
     if (m_command != Command::None && m_command != command) {
         return Fail(QStringLiteral("Only one of --print-document, --save-as and --connect may be "
                                    "given."));
@@ -81,6 +90,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
         bool ok = true;
         if (arg == u"--help" || arg == u"-h") {
             ok = SetCommand(Command::Help);
+        } else if (arg == u"--version") {
+            ok = SetCommand(Command::Version);
         } else if (arg == u"--print-document") {
             ok = SetCommand(Command::PrintDocument) && TakeValue(arguments, i, file);
         } else if (arg == u"--save-as") {
@@ -132,18 +143,21 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     }
     const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
                             progress || timing || resultMemoryLimitMB != 0 || jobs != 0;
-    if (runOptions && m_command != Command::Run && m_command != Command::Help) {
+    // Help and the version are given whatever else the line holds.
+    const bool informs = m_command == Command::Help || m_command == Command::Version;
+    if (runOptions && m_command != Command::Run && !informs) {
         return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
                                    "--result-memory-limit, --jobs, --progress and --timing go "
                                    "with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
-    if (!dataSources.isEmpty() && !takesDataSources && m_command != Command::Help) {
+    if (!dataSources.isEmpty() && !takesDataSources && !informs) {
         return Fail(QStringLiteral("--dsn goes with a document to run or to save."));
     }
     switch (m_command) {
     case Command::Help:
+    case Command::Version:
         return true;
     case Command::None:
         return Fail(QStringLiteral("No document or command given."));
@@ -188,19 +202,70 @@ bool CRunnerCommandLine::ReadPasswords(QIODevice& input)
     return true;
 }
 
+const QList<CRunnerCommandLine::Option>& CRunnerCommandLine::Options()
+{
+    // One row an option, in the order --help lists them; the parser above takes each by name.
+    static const QList<Option> options = {
+        {u"FILE"_qs,
+         {},
+         u"the document to run: a .tsl file, or bare SQL run on the --dsn sources"_qs},
+        {u"--dsn"_qs, u"NAME"_qs,
+         u"also run on NAME; the --user, --password, --timeout after it go with it"_qs},
+        {u"--user"_qs, u"USER"_qs, u"the login for --connect or the --dsn before it"_qs},
+        {u"--password"_qs, u"PASSWORD"_qs,
+         u"its password; before any --dsn, for the document's entries that have none (after the "
+         u"keyring); - reads it from a line of standard input"_qs},
+        {u"--timeout"_qs, u"SECONDS"_qs, u"the connect time-out (30 unless given)"_qs},
+        {u"--jobs"_qs, u"N"_qs, u"at most N connections query at once (0, the default: all)"_qs},
+        {u"--separator"_qs, u"SEP"_qs,
+         u"cut the SQL into batches at SEP instead of the setting"_qs},
+        {u"--no-separator"_qs, {}, u"run the SQL as one batch"_qs},
+        {u"--ignore-info"_qs,
+         {},
+         u"leave out information messages (row counts and errors stay)"_qs},
+        {u"--reconnect"_qs, {}, u"no kept connections: every entry connects on its own"_qs},
+        {u"--result-memory-limit"_qs, u"MB"_qs, u"stop fetching when the results hold MB"_qs},
+        {u"--progress"_qs, {}, u"progress lines on standard error also when it is no terminal"_qs},
+        {u"--timing"_qs,
+         {},
+         u"a last line on standard error with the clock of intake and output"_qs},
+        {u"--print-document"_qs, u"FILE"_qs, u"print FILE's connections and SQL"_qs},
+        {u"--save-as"_qs, u"OUT"_qs, u"save the document FILE as OUT (.tsl or bare SQL)"_qs},
+        {u"--connect"_qs, u"DSN"_qs, u"try a connection to data source DSN"_qs},
+        {u"--version"_qs, {}, u"print the version"_qs},
+        {u"--help"_qs, {}, u"print this help (also -h)"_qs},
+    };
+    return options;
+}
+
 QString CRunnerCommandLine::Usage()
 {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage:\n"
-        "  tessella-run [--dsn NAME [--user U] [--password P] [--timeout S]]... [--jobs N]\n"
-        "               [--separator SEP | --no-separator] [--ignore-info] [--reconnect]\n"
-        "               [--result-memory-limit MB] [--progress] [--timing] FILE\n"
-        "      Runs FILE's SQL on its enabled connections and the given ones; --jobs N lets\n"
-        "      at most N of them query at once, the others waiting for their turn\n"
-        "      (0, the default: all at once).\n"
+        "  tessella-run [OPTION]... FILE\n"
+        "      Runs FILE's SQL on its enabled connections and on the --dsn sources.\n"
         "  tessella-run --print-document FILE\n"
-        "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
-        "      Saves FILE as OUT, with the given connections added.\n"
+        "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P]]...\n"
         "  tessella-run --connect DSN [--user U] [--password P] [--timeout S]\n"
-        "  A password given as - is read from a line of standard input.\n");
+        "  tessella-run --help | --version\n"
+        "\n"
+        "Options:\n");
+    qsizetype width = 0;
+    for (const Option& option : Options()) {
+        width = std::max(width, option.Synopsis().size());
+    }
+    for (const Option& option : Options()) {
+        text += QStringLiteral("  %1  %2\n").arg(option.Synopsis(), -int(width)).arg(option.help);
+    }
+    return text;
+}
+
+QString CRunnerCommandLine::VersionText()
+{
+    return QStringLiteral("tessella-run " TESSELLA_VERSION "\n");
+}
+
+QString CRunnerCommandLine::Option::Synopsis() const
+{
+    return value.isEmpty() ? name : name + u' ' + value;
 }

@@ -17,7 +17,19 @@ public:
         SaveAs,
         Connect,
         Run,
-        Help
+        Help,
+        Version
+    };
+
+    // One line of --help: the option's name, the placeholder of its value (empty for a flag)
+    // and what it does.
+    struct Option
+    {
+        QString name;
+        QString value;
+        QString help;
+
+        QString Synopsis() const;
     };
 
     // A connection given with --dsn.
@@ -44,6 +56,10 @@ public:
     Command GetCommand() const { return m_command; }
     const QString& Error() const { return m_error; }
     static QString Usage();
+    // Every option the parser takes, and FILE, in the order --help lists them.
+    static const QList<Option>& Options();
+    // "tessella-run" and this build's version.
+    static QString VersionText();
 
     QString file;       // the document to load
     QString outputFile; // --save-as target

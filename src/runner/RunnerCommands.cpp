@@ -18,6 +18,9 @@ int CRunnerCommands::Execute(const CRunnerCommandLine& commandLine)
     case CRunnerCommandLine::Command::Help:
         Write(CRunnerCommandLine::Usage());
         return ExitOk;
+    case CRunnerCommandLine::Command::Version:
+        Write(CRunnerCommandLine::VersionText());
+        return ExitOk;
     case CRunnerCommandLine::Command::None:
         break;
     }

@@ -27,8 +27,8 @@ int main(int argc, char** argv)
 
     CRunnerCommandLine commandLine;
     if (!commandLine.Parse(QCoreApplication::arguments().mid(1))) {
-        std::fprintf(stderr, "tessella-run: %s\n%s", commandLine.Error().toUtf8().constData(),
-                     CRunnerCommandLine::Usage().toUtf8().constData());
+        std::fprintf(stderr, "tessella-run: %s\nRun tessella-run --help for the options.\n",
+                     commandLine.Error().toUtf8().constData());
         return ExitUsageOrFileError;
     }
     QFile input;

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include <memory>
 
@@ -252,6 +253,37 @@ private slots:
         QVERIFY(QApplication::clipboard()->text().startsWith(u"A\nr0\nr1"_qs));
     }
 
+    void aToolTipShowsTheWholeTextOfACutCellOnly()
+    {
+        ShowList(5);
+        const QString longText = u"A long description that no column of a hundred pixels holds"_qs;
+        feeder->Feed(u"A"_qs, {u"1\t"_qs + longText});
+        // The second column comes when the row is first painted.
+        model->data(model->index(1, 0), Qt::DisplayRole);
+        QCoreApplication::sendPostedEvents(model);
+        QCOMPARE(model->columnCount(), 2);
+        const QModelIndex cut = model->index(1, 1);
+        const QModelIndex whole = model->index(1, 0);
+        QCOMPARE(list->CutCellText(cut), longText);
+        QCOMPARE(list->CutCellText(whole), QString());
+        // The title row's cell beside the name is empty: nothing to show either.
+        QCOMPARE(list->CutCellText(model->index(0, 1)), QString());
+
+        QCOMPARE(ToolTipOver(cut), longText);
+        QCOMPARE(ToolTipOver(whole), QString());
+
+        // Widened until the text fits, the cell has no tip; a pixel less and it has again.
+        int width = list->columnWidth(1);
+        while (!list->CutCellText(cut).isEmpty() && width < 2000) {
+            list->setColumnWidth(1, ++width);
+        }
+        QVERIFY(width < 2000);
+        QVERIFY(width > list->fontMetrics().horizontalAdvance(longText));
+        QCOMPARE(ToolTipOver(cut), QString());
+        list->setColumnWidth(1, width - 1);
+        QCOMPARE(ToolTipOver(cut), longText);
+    }
+
     void rowViewerShowsTheCellsJoinedByBlanks()
     {
         feeder->Feed(u"A"_qs, {u"one\ttwo\tthree"_qs});
@@ -281,6 +313,19 @@ private:
         const int around = list->height() - list->viewport()->height();
         list->resize(600, around + rows * rowHeight + rowHeight / 2);
         QTRY_COMPARE(list->viewport()->height() / rowHeight, rows);
+    }
+    // The tool tip the list shows with the mouse resting on the cell; empty for none.
+    QString ToolTipOver(const QModelIndex& index)
+    {
+        QToolTip::hideText();
+        // A hidden tip lingers a moment before it goes.
+        if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); })) {
+            return u"(the last tip stays)"_qs;
+        }
+        const QPoint at = list->visualRect(index).center();
+        QHelpEvent event(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(list->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
     }
     // The row is at least partly inside the list's viewport.
     bool RowShown(int row) const

@@ -51,6 +51,45 @@ private slots:
         QCOMPARE(m_view->AutoScroll()->text(), u"Auto scroll"_qs);
     }
 
+    void controlTabAndPageKeysGoRoundTheTabs()
+    {
+        m_view->show();
+        m_view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        QTabWidget* tabs = m_view->Tabs();
+        m_view->List()->setFocus();
+
+        Press(Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
+        // The focus went along onto the page, so that the keys go on working from there.
+        QVERIFY(m_view->ConnectionPage()->isAncestorOf(QApplication::focusWidget()));
+        Press(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QVERIFY(m_view->List()->hasFocus());
+        Press(Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 1);
+        Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+
+        // A tab added later joins the round; a disabled one is passed over.
+        auto* third = new QLineEdit;
+        tabs->addTab(third, u"Third"_qs);
+        QList<int> visited;
+        for (int i = 0; i < 3; ++i) {
+            Press(Qt::Key_PageDown, Qt::ControlModifier);
+            visited << tabs->currentIndex();
+        }
+        QCOMPARE(visited, (QList<int>{1, 2, 0}));
+        tabs->setTabEnabled(1, false);
+        Press(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 2);
+        Press(Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+        tabs->setTabEnabled(2, false);
+        Press(Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), 0);
+    }
+
     void postedBatchesBecomeGroupedRows()
     {
         Post(u"one"_qs, {u"a\tb"_qs, u"1\t2"_qs});
@@ -162,6 +201,13 @@ private slots:
     }
 
 private:
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused && m_view->isAncestorOf(focused));
+        QTest::keyClick(focused, key, modifiers);
+    }
+
     bool Enabled(Command command) const
     {
         bool enabled = false;

@@ -1,6 +1,9 @@
 #include "runner/RunnerCommandLine.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -95,7 +98,6 @@ TEST(RunnerCommandLine, RunOptionsBelongToTheirDataSource)
     }
     EXPECT_TRUE(Refusal({u"--jobs"_qs}).contains(u"needs a value"_qs));
     EXPECT_TRUE(Refusal({u"--jobs"_qs, u"4"_qs, u"--connect"_qs, u"D"_qs}).contains(u"--jobs"_qs));
-    EXPECT_TRUE(CRunnerCommandLine::Usage().contains(u"--jobs N"_qs));
 }
 
 TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)
@@ -118,4 +120,54 @@ TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)
     ASSERT_TRUE(empty.open(QIODevice::ReadOnly));
     EXPECT_FALSE(tooFew.ReadPasswords(empty));
     EXPECT_TRUE(tooFew.Error().contains(u"standard input"_qs));
+}
+
+// Every option the parser's source names has its own line in --help, and every option --help
+// lists is one the parser takes, so that an option added to one and not the other shows here.
+TEST(RunnerCommandLine, HelpHasALineForEveryOptionTheParserTakes)
+{
+    QFile source(QStringLiteral(TESSELLA_RUNNER_COMMAND_LINE_SOURCE));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly)) << source.fileName().toStdString();
+    const QString code = QString::fromUtf8(source.readAll());
+    QSet<QString> named;
+    const QRegularExpression optionName(uR"((?<![\w-])--[a-z][a-z0-9-]*)"_qs);
+    for (const QRegularExpressionMatch& match : optionName.globalMatch(code)) {
+        named.insert(match.captured());
+    }
+    EXPECT_GE(named.size(), 17) << "the source names far fewer options than it takes";
+
+    const QString usage = CRunnerCommandLine::Usage();
+    QSet<QString> listed;
+    const QRegularExpression optionLine(uR"(^  (--[a-z][a-z0-9-]*)(?: [A-Z]+)?  +\S.*$)"_qs,
+                                        QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& match : optionLine.globalMatch(usage)) {
+        EXPECT_FALSE(listed.contains(match.captured(1))) << match.captured(1).toStdString();
+        listed.insert(match.captured(1));
+        EXPECT_LE(match.captured().size(), 100) << match.captured().toStdString();
+    }
+    for (const QString& option : named) {
+        EXPECT_TRUE(listed.contains(option)) << option.toStdString() << " has no line in --help";
+    }
+    for (const QString& option : listed) {
+        CRunnerCommandLine commandLine;
+        commandLine.Parse({option, u"x"_qs, u"doc.tsl"_qs});
+        EXPECT_FALSE(commandLine.Error().startsWith(u"Unknown option"_qs))
+            << option.toStdString() << " is listed but not taken";
+    }
+    EXPECT_TRUE(usage.contains(u"\n  FILE  "_qs)) << "what a run is given";
+}
+
+TEST(RunnerCommandLine, HelpAndVersionWinOverTheRestOfTheLine)
+{
+    EXPECT_EQ(Parsed({u"--version"_qs}).GetCommand(), CRunnerCommandLine::Command::Version);
+    EXPECT_EQ(Parsed({u"--connect"_qs, u"D"_qs, u"--version"_qs}).GetCommand(),
+              CRunnerCommandLine::Command::Version);
+    EXPECT_EQ(Parsed({u"--version"_qs, u"--save-as"_qs, u"o.sql"_qs}).GetCommand(),
+              CRunnerCommandLine::Command::Version);
+    EXPECT_EQ(Parsed({u"--version"_qs, u"--help"_qs}).GetCommand(),
+              CRunnerCommandLine::Command::Help);
+    EXPECT_EQ(Parsed({u"-h"_qs, u"--version"_qs, u"--timing"_qs}).GetCommand(),
+              CRunnerCommandLine::Command::Help);
+    EXPECT_TRUE(Refusal({u"--connect"_qs, u"D"_qs, u"--save-as"_qs, u"o"_qs, u"f"_qs})
+                    .startsWith(u"Only one of"_qs));
 }

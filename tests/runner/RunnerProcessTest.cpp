@@ -109,7 +109,26 @@ TEST(RunnerProcess, FileErrorsExitWithTwoAndOneLine)
     EXPECT_TRUE(outcome.err.contains(u"Cannot find this file."_qs)) << outcome.err.toStdString();
     EXPECT_EQ(outcome.err.count(u'\n'), 1);
 
-    EXPECT_EQ(RunTool({u"--no-such-option"_qs}).exitCode, 2);
+    outcome = RunTool({u"--no-such-option"_qs});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.err, u"tessella-run: Unknown option --no-such-option.\n"
+                           u"Run tessella-run --help for the options.\n"_qs);
+}
+
+TEST(RunnerProcess, HelpAndVersionGoToStandardOutput)
+{
+    Outcome outcome = RunTool({u"--version"_qs});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(QRegularExpression(uR"(^tessella-run \d+\.\d+\.\d+(\.\d+)?\n$)"_qs)
+                    .match(outcome.out)
+                    .hasMatch())
+        << outcome.out.toStdString();
+    EXPECT_TRUE(outcome.err.isEmpty());
+
+    outcome = RunTool({u"--help"_qs});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.out.startsWith(u"Usage:\n"_qs)) << outcome.out.toStdString();
+    EXPECT_TRUE(outcome.out.contains(u"\n  --version "_qs));
 }
 
 TEST(RunnerProcess, ConnectReportsTheServerOrItsError)
