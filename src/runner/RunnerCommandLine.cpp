@@ -213,8 +213,7 @@ const QList<CRunnerCommandLine::Option>& CRunnerCommandLine::Options()
          u"also run on NAME; the --user, --password, --timeout after it go with it"_qs},
         {u"--user"_qs, u"USER"_qs, u"the login for --connect or the --dsn before it"_qs},
         {u"--password"_qs, u"PASSWORD"_qs,
-         u"its password; before any --dsn, for the document's entries that have none (after the "
-         u"keyring); - reads it from a line of standard input"_qs},
+         u"its password (alone: for entries without one); - reads a line of stdin"_qs},
         {u"--timeout"_qs, u"SECONDS"_qs, u"the connect time-out (30 unless given)"_qs},
         {u"--jobs"_qs, u"N"_qs, u"at most N connections query at once (0, the default: all)"_qs},
         {u"--separator"_qs, u"SEP"_qs,
