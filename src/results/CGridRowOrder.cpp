@@ -9,7 +9,7 @@ namespace GridRowOrder {
 
 namespace {
 
-// Rank 0 absent, 1 NULL, 2 a value; the text or number decides among values.
+// Rank 0 absent, 1 NULL, 2 a value; the number or the case-folded text decides among values.
 struct Keys
 {
     std::vector<quint8> ranks;
@@ -42,6 +42,11 @@ Keys Extract(const CGridRows& grid, const std::vector<qint64>& rows, int column)
     }
     if (keys.numeric) {
         keys.texts = {};
+    } else {
+        // Folded once here, not at each of the sort's n log n comparisons.
+        for (QString& text : keys.texts) {
+            text = std::move(text).toCaseFolded();
+        }
     }
     return keys;
 }
@@ -97,7 +102,7 @@ void Sort(const CGridRows& grid, std::vector<qint64>& rows, int column, Qt::Sort
         if (keys.numeric) {
             return keys.numbers[a] < keys.numbers[b];
         }
-        return keys.texts[a].compare(keys.texts[b], Qt::CaseInsensitive) < 0;
+        return keys.texts[a] < keys.texts[b];
     };
     if (order == Qt::AscendingOrder) {
         std::stable_sort(positions.begin(), positions.end(), less);
