@@ -24,7 +24,9 @@ declare -A may_include=(
     [results]="results appbase execution document odbc"
     [views]="views results appbase execution document odbc"
     [app]="app views results appbase execution document odbc"
+    [compare]="compare execution document odbc"
 )
+for layer in runner results views app; do may_include[$layer]+=" compare"; done
 
 # The files that call ODBC and its installer: the statement and connection wrappers, those of
 # the query threads' spare statement, the environment, and the installer's wrappers.
