@@ -19,7 +19,8 @@ declare -A may_include=(
     [odbc]="odbc"
     [document]="document"
     [execution]="execution document odbc"
-    [runner]="runner execution document odbc"
+    [formats]="formats execution document odbc"
+    [runner]="runner formats execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
     [views]="views results appbase execution document odbc"
@@ -27,6 +28,7 @@ declare -A may_include=(
     [compare]="compare execution document odbc"
 )
 for layer in runner results views app; do may_include[$layer]+=" compare"; done
+for layer in results views app; do may_include[$layer]+=" formats"; done
 
 # The files that call ODBC and its installer: the statement and connection wrappers, those of
 # the query threads' spare statement, the environment, and the installer's wrappers.
