@@ -2,37 +2,11 @@
 
 #include "results/CResultGridModel.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 
 #include <algorithm>
-
-namespace {
-
-using State = CGridRows::State;
-
-QString PlainCell(const CGridRows::Cell& cell)
-{
-    if (cell.state == State::Null) {
-        return QStringLiteral("NULL");
-    }
-    QString text = cell.text;
-    for (QChar& c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r') {
-            c = u' ';
-        }
-    }
-    return text;
-}
-
-QString HtmlCell(const CGridRows::Cell& cell)
-{
-    if (cell.state == State::Null) {
-        return QStringLiteral("<td><i>NULL</i></td>");
-    }
-    return QStringLiteral("<td>") + cell.text.toHtmlEscaped() + QStringLiteral("</td>");
-}
-
-} // namespace
+#include <vector>
 
 CGridTable CGridTable::FromSelection(const CResultGridModel& model, const QModelIndexList& selected)
 {
@@ -48,62 +22,51 @@ CGridTable CGridTable::FromSelection(const CResultGridModel& model, const QModel
         numbers->erase(std::unique(numbers->begin(), numbers->end()), numbers->end());
     }
     CGridTable table;
+    table.connectionColumn = !columns.empty() && columns.front() == 0;
+    if (table.connectionColumn) {
+        columns.erase(columns.begin());
+    }
     for (const int column : columns) {
         table.columns << model.ColumnName(column);
     }
-    table.rows.reserve(rows.size());
+    table.rows.reserve(qsizetype(rows.size()));
     for (const int row : rows) {
-        std::vector<CGridRows::Cell> cells;
-        cells.reserve(columns.size());
+        const qint64 gridRow = model.RowAt(row);
+        CSelectionRow picked;
+        picked.connection = model.Rows().CellAt(gridRow, 0).text;
         for (const int column : columns) {
-            cells.push_back(model.Rows().CellAt(model.RowAt(row), column));
+            const CGridRows::Cell cell = model.Rows().CellAt(gridRow, column);
+            picked.values << cell.text;
+            picked.nulls << (cell.state != CGridRows::State::Value);
         }
-        table.rows.push_back(std::move(cells));
+        table.rows << std::move(picked);
     }
     return table;
 }
 
-QString CGridTable::ToText() const
+QByteArray CGridTable::Text(ResultFormat format) const
 {
-    QStringList header;
-    for (const QString& column : columns) {
-        header << PlainCell({column, State::Value, false});
-    }
-    QString text = header.join(u'\t');
-    for (const auto& row : rows) {
-        text += u'\n';
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) {
-                text += u'\t';
-            }
-            text += PlainCell(row[i]);
-        }
-    }
-    return text;
-}
-
-QString CGridTable::ToHtml() const
-{
-    QString html = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><table "
-                                  "border=\"1\" cellspacing=\"0\"><thead><tr>");
-    for (const QString& column : columns) {
-        html += QStringLiteral("<th>") + column.toHtmlEscaped() + QStringLiteral("</th>");
-    }
-    html += QStringLiteral("</tr></thead><tbody>");
-    for (const auto& row : rows) {
-        html += QStringLiteral("<tr>");
-        for (const CGridRows::Cell& cell : row) {
-            html += HtmlCell(cell);
-        }
-        html += QStringLiteral("</tr>");
-    }
-    return html + QStringLiteral("</tbody></table></body></html>");
+    CWriterOptions options;
+    options.connectionColumn = connectionColumn;
+    options.connectionHeader = QCoreApplication::translate("CResultGridModel", "Connection");
+    return CSelectionText::Format(format, columns, rows, options);
 }
 
 QMimeData* CGridTable::ToMimeData() const
 {
     auto* data = new QMimeData;
-    data->setText(ToText());
-    data->setHtml(ToHtml());
+    data->setText(QString::fromUtf8(Text(ResultFormat::Tsv)));
+    data->setHtml(QString::fromUtf8(Text(ResultFormat::Html)));
     return data;
+}
+
+QList<std::pair<QString, ResultFormat>> CGridTable::CopyFormats()
+{
+    return {
+        {QStringLiteral("CSV"), ResultFormat::Csv},
+        {QStringLiteral("Markdown"), ResultFormat::Markdown},
+        {QStringLiteral("JSON"), ResultFormat::JsonObjects},
+        {QCoreApplication::translate("CGridTable", "SQL INSERT statements"),
+         ResultFormat::SqlInsert},
+    };
 }

@@ -87,6 +87,13 @@ void CResultGrid::Copy()
     }
 }
 
+void CResultGrid::CopyAs(ResultFormat format)
+{
+    if (const std::optional<CGridTable> table = SelectedTable()) {
+        QApplication::clipboard()->setText(QString::fromUtf8(table->Text(format)));
+    }
+}
+
 void CResultGrid::keyPressEvent(QKeyEvent* event)
 {
     if (event == QKeySequence::Copy) {
@@ -102,6 +109,11 @@ void CResultGrid::contextMenuEvent(QContextMenuEvent* event)
     const bool any = selectionModel() && selectionModel()->hasSelection();
     QAction* copy = menu.addAction(tr("&Copy"), this, &CResultGrid::Copy);
     copy->setEnabled(any);
+    QMenu* copyAs = menu.addMenu(tr("Copy &as"));
+    copyAs->setEnabled(any);
+    for (const auto& [caption, format] : CGridTable::CopyFormats()) {
+        copyAs->addAction(caption, this, [this, format = format] { CopyAs(format); });
+    }
     menu.addSeparator();
     QAction* open = menu.addAction(tr("&Open Row"), this, [this] {
         if (currentIndex().isValid()) {

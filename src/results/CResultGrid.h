@@ -24,6 +24,8 @@ public:
     void FitColumns();
     // The selected cells, as text with a header row and as an HTML table.
     void Copy();
+    // The selected cells as text in a format of CGridTable::CopyFormats().
+    void CopyAs(ResultFormat format);
 
 signals:
     // A table row to show as a form.

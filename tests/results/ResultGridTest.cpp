@@ -18,6 +18,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFont>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -219,12 +222,29 @@ private slots:
         const QMimeData* data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
         QVERIFY(data->hasText() && data->hasHtml());
-        QCOMPARE(data->text(), u"Connection\tname\tnote\nA\ta<b\tNULL\nB\td\t"_qs);
+        QCOMPARE(data->text(), u"Connection\tname\tnote\nA\ta<b\t\nB\td\t\n"_qs);
         const QString html = data->html();
         QVERIFY(html.contains(u"<th>Connection</th><th>name</th><th>note</th>"_qs));
-        QVERIFY(html.contains(u"<tr><td>A</td><td>a&lt;b</td><td><i>NULL</i></td></tr>"_qs));
-        QVERIFY(html.contains(u"<tr><td>B</td><td>d</td><td></td></tr>"_qs));
+        QVERIFY(html.contains(u"<tr><td>A</td><td>a&lt;b</td><td class=\"null\"></td></tr>"_qs));
+        // B returned no note: no value either.
+        QVERIFY(html.contains(u"<tr><td>B</td><td>d</td><td class=\"null\"></td></tr>"_qs));
         QVERIFY2(!html.contains(u"<td>c</td>"_qs), "row 2 has no selected cell");
+
+        // "Copy as" JSON: one object a row, NULL as null.
+        grid->CopyAs(ResultFormat::JsonObjects);
+        const QJsonDocument json =
+            QJsonDocument::fromJson(QApplication::clipboard()->text().toUtf8());
+        QVERIFY(json.isArray());
+        QCOMPARE(json.array().size(), 2);
+        const QJsonObject first = json.array().at(0).toObject();
+        QCOMPARE(first.value(u"Connection"_qs).toString(), u"A"_qs);
+        QCOMPARE(first.value(u"name"_qs).toString(), u"a<b"_qs);
+        QVERIFY(first.value(u"note"_qs).isNull());
+        // Without the connection column the text has none.
+        grid->clearSelection();
+        grid->selectionModel()->select(m_model->index(1, 1), QItemSelectionModel::Select);
+        grid->CopyAs(ResultFormat::Csv);
+        QCOMPARE(QApplication::clipboard()->text().trimmed(), u"id\r\n2"_qs);
     }
 
     void aNewRunEmptiesThePage()
