@@ -1,5 +1,6 @@
 #include "results/CResultGridModel.h"
 
+#include "results/CGridComparison.h"
 #include "results/CGridRowOrder.h"
 
 #include <QBrush>
@@ -33,6 +34,8 @@ CResultGridModel::CResultGridModel(QObject* parent) : QAbstractTableModel(parent
 void CResultGridModel::SetSets(std::vector<const CResultSet*> sets, bool keepOrder)
 {
     beginResetModel();
+    // A comparison holds to the sets it compared.
+    m_comparison = nullptr;
     m_rows = CGridRows(std::move(sets));
     if (!keepOrder || m_sortColumn >= m_rows.ColumnCount()) {
         m_sortColumn = -1;
@@ -83,6 +86,25 @@ void CResultGridModel::SetFilter(const QString& text)
     endResetModel();
 }
 
+void CResultGridModel::SetComparison(const CGridComparison* comparison)
+{
+    beginResetModel();
+    m_comparison = comparison;
+    Reorder();
+    endResetModel();
+}
+
+void CResultGridModel::SetDifferencesOnly(bool on)
+{
+    if (on == m_differencesOnly) {
+        return;
+    }
+    beginResetModel();
+    m_differencesOnly = on;
+    Reorder();
+    endResetModel();
+}
+
 void CResultGridModel::sort(int column, Qt::SortOrder order)
 {
     beginResetModel();
@@ -101,6 +123,12 @@ void CResultGridModel::Reorder()
         return;
     }
     m_order = GridRowOrder::Filter(m_rows, GridRowOrder::All(m_rows.Count()), m_filter);
+    if (m_comparison && m_differencesOnly) {
+        std::erase_if(m_order, [this](qint64 row) {
+            const CGridRows::Source source = m_rows.SourceOf(row);
+            return m_comparison->Mark(source.set, source.row) == CGridComparison::RowMark::Same;
+        });
+    }
     GridRowOrder::Sort(m_rows, m_order, m_sortColumn, m_sortOrder);
     m_shown = Shown(qint64(m_order.size()));
 }
@@ -121,15 +149,55 @@ QVariant CResultGridModel::data(const QModelIndex& index, int role) const
         return {};
     }
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
+    case Qt::BackgroundRole: {
+        const qint64 row = RowAt(index.row());
+        const QVariant compared = ComparedData(row, index.column(), role);
+        const QVariant plain = CellData(m_rows.CellAt(row, index.column()), index.column(), role);
+        if (role == Qt::ToolTipRole && compared.isValid()) {
+            return plain.isValid() ? compared.toString() + QStringLiteral("\n\n") + plain.toString()
+                                   : compared;
+        }
+        // A cell the connection did not return stays hatched whatever the comparison says.
+        return plain.isValid() ? plain : compared;
+    }
+    case Qt::DisplayRole:
     case Qt::ForegroundRole:
-    case Qt::BackgroundRole:
     case Qt::FontRole:
     case StateRole:
     case ValueRole:
     case CutRole:
         return CellData(m_rows.CellAt(RowAt(index.row()), index.column()), index.column(), role);
+    default:
+        return {};
+    }
+}
+
+QVariant CResultGridModel::ComparedData(qint64 row, int column, int role) const
+{
+    if (!m_comparison) {
+        return {};
+    }
+    using Mark = CGridComparison::RowMark;
+    const CGridRows::Source source = m_rows.SourceOf(row);
+    const Mark mark = m_comparison->Mark(source.set, source.row);
+    if (mark == Mark::Same) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        const QString note = m_comparison->Note(source.set, source.row);
+        return note.isEmpty() ? QVariant() : QVariant(note);
+    }
+    switch (mark) {
+    case Mark::OnlyHere:
+        return QBrush(QColor(198, 235, 198));
+    case Mark::Missing:
+        return QBrush(QColor(246, 200, 200));
+    case Mark::Differs: {
+        const int field = column == 0 ? -1 : m_rows.Columns().SourceColumn(source.set, column - 1);
+        const bool differs = field >= 0 && m_comparison->Differs(source.set, source.row, field);
+        return differs ? QBrush(QColor(255, 196, 120)) : QBrush(QColor(255, 243, 205));
+    }
     default:
         return {};
     }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+class CGridComparison;
 class CResultSet;
 
 // The table of the "Result Sets" page: the rows of one result set of every connection that
@@ -50,6 +51,12 @@ public:
     void SetFilter(const QString& text);
     const QString& Filter() const { return m_filter; }
 
+    // Colours rows and values by a comparison of the sets shown, which must outlive its use
+    // here; none shows the rows plain.
+    void SetComparison(const CGridComparison* comparison);
+    // Only the rows a comparison found not the same.
+    void SetDifferencesOnly(bool on);
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -60,8 +67,13 @@ public:
 private:
     // Filter, then sort, into m_order; none of them leaves m_order empty: the rows in place.
     void Reorder();
-    bool Ordered() const { return !m_filter.isEmpty() || m_sortColumn >= 0; }
+    bool Ordered() const
+    {
+        return !m_filter.isEmpty() || m_sortColumn >= 0 || (m_comparison && m_differencesOnly);
+    }
     QVariant CellData(const CGridRows::Cell& cell, int column, int role) const;
+    // What a comparison says of the cell, for `role`; nothing without one.
+    QVariant ComparedData(qint64 row, int column, int role) const;
 
     CGridRows m_rows;
     std::vector<qint64> m_order;
@@ -69,4 +81,6 @@ private:
     QString m_filter;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    const CGridComparison* m_comparison = nullptr;
+    bool m_differencesOnly = false;
 };

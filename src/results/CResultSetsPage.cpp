@@ -1,6 +1,8 @@
 #include "results/CResultSetsPage.h"
 
+#include "execution/CResultSet.h"
 #include "execution/CTessellaDoc.h"
+#include "results/CCompareBar.h"
 #include "results/CResultGrid.h"
 #include "results/CResultGridModel.h"
 #include "results/CRowFormDialog.h"
@@ -22,6 +24,15 @@ namespace {
 constexpr int kRefreshMilliseconds = 400;
 constexpr int kFilterMilliseconds = 250;
 
+qint64 RowsOf(const CRunResultSets::Group& group)
+{
+    qint64 rows = 0;
+    for (const CResultSet* set : group.sets) {
+        rows += set->RowCount();
+    }
+    return rows;
+}
+
 } // namespace
 
 CResultSetsPage::CResultSetsPage(CTessellaDoc& document, QWidget* parent)
@@ -37,6 +48,15 @@ CResultSetsPage::CResultSetsPage(CTessellaDoc& document, QWidget* parent)
     m_grid = new CResultGrid(this);
     m_model = new CResultGridModel(m_grid);
     m_grid->SetGridModel(m_model);
+    m_compare = new CCompareBar(this);
+    connect(m_compare, &CCompareBar::comparisonChanged, this, [this] {
+        m_model->SetComparison(m_compare->Comparison());
+        ShowRowCount();
+    });
+    connect(m_compare, &CCompareBar::differencesOnlyToggled, this, [this](bool on) {
+        m_model->SetDifferencesOnly(on);
+        ShowRowCount();
+    });
 
     m_refresh = new QTimer(this);
     m_refresh->setSingleShot(true);
@@ -66,6 +86,7 @@ CResultSetsPage::CResultSetsPage(CTessellaDoc& document, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addLayout(top);
+    layout->addWidget(m_compare);
     layout->addWidget(m_grid, 1);
 }
 
@@ -97,7 +118,11 @@ void CResultSetsPage::Refresh()
         ShowGroup(now, picked.has_value());
         return;
     }
-    m_model->TakeNewRows();
+    if (now >= 0 && m_model->TotalRows() != RowsOf(m_groups.At(now))) {
+        // A comparison holds to the rows it compared.
+        m_compare->Drop();
+        m_model->TakeNewRows();
+    }
     ShowRowCount();
 }
 
@@ -130,12 +155,19 @@ void CResultSetsPage::ShowGroup(qsizetype group, bool keepOrder)
         const QSignalBlocker blocker(m_grid->horizontalHeader());
         m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     }
+    m_compare->Drop();
     if (group < 0) {
         m_model->Clear();
+        m_compare->SetSets({}, {});
         m_shownSets = 0;
     } else {
         m_model->SetSets(m_groups.At(group).sets, keepOrder);
         m_shownSets = m_groups.At(group).sets.size();
+        QStringList columns;
+        for (int c = 0; c < m_model->Rows().Columns().Count(); ++c) {
+            columns << m_model->Rows().Columns().Name(c);
+        }
+        m_compare->SetSets(m_groups.At(group).sets, columns);
         m_grid->FitColumns();
     }
     ShowRowCount();
@@ -145,6 +177,7 @@ void CResultSetsPage::OnRunStarting()
 {
     // Before the store lets its rows go: the grid and the groups point at them.
     m_refresh->stop();
+    m_compare->SetSets({}, {});
     m_model->Clear();
     m_groups.Clear();
     m_shownSets = 0;

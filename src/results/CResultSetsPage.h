@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+class CCompareBar;
 class CResultGrid;
 class CResultGridModel;
 class CTessellaDoc;
@@ -35,6 +36,7 @@ public:
     CResultGrid* Grid() const { return m_grid; }
     CResultGridModel* GridModel() const { return m_model; }
     QLabel* RowsLabel() const { return m_rowsLabel; }
+    CCompareBar* CompareBar() const { return m_compare; }
     const CRunResultSets& Groups() const { return m_groups; }
     // The group the picker shows; -1 for none.
     qsizetype PickedGroup() const;
@@ -54,6 +56,7 @@ private:
     QLabel* m_rowsLabel = nullptr;
     CResultGrid* m_grid = nullptr;
     CResultGridModel* m_model = nullptr;
+    CCompareBar* m_compare = nullptr;
     QTimer* m_refresh = nullptr;
     QTimer* m_filterDelay = nullptr;
     size_t m_shownSets = 0; // of the picked group, in the grid

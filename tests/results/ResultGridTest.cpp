@@ -6,6 +6,7 @@
 #include "execution/CPostElemArray.h"
 #include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
+#include "results/CCompareBar.h"
 #include "results/CResultGrid.h"
 #include "results/CResultGridModel.h"
 #include "results/CResultSetsPage.h"
@@ -15,6 +16,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QBrush>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFont>
@@ -24,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -245,6 +248,59 @@ private slots:
         grid->selectionModel()->select(m_model->index(1, 1), QItemSelectionModel::Select);
         grid->CopyAs(ResultFormat::Csv);
         QCOMPARE(QApplication::clipboard()->text().trimmed(), u"id\r\n2"_qs);
+    }
+
+    void compareMarksRowsAndValuesAgainstTheReference()
+    {
+        Post(u"A"_qs, u"id\tname"_qs, {{u"1"_qs, u"x"_qs}, {u"2"_qs, u"y"_qs}, {u"3"_qs, u"z"_qs}});
+        Post(u"B"_qs, u"ID\tNAME"_qs, {{u"1"_qs, u"x"_qs}, {u"2"_qs, u"Y"_qs}, {u"4"_qs, u"w"_qs}});
+        Post(u"C"_qs, u"id\tname"_qs, {{u"3"_qs, u"z"_qs}, {u"1"_qs, u"x"_qs}, {u"2"_qs, u"y"_qs}});
+        m_page->Refresh();
+        CCompareBar* bar = m_page->CompareBar();
+        QCOMPARE(bar->ReferenceBox()->currentText(), u"A"_qs);
+        QVERIFY(!bar->DifferencesOnly()->isEnabled());
+        bar->SetKeyColumns({u"id"_qs});
+
+        bar->CompareButton()->click();
+        QTRY_VERIFY(bar->Comparison() != nullptr);
+
+        QCOMPARE(bar->Summary()->text(), u"A: the reference\nB: 1 row only here, 1 row differs, "
+                                         u"1 missing\nC: same as A"_qs);
+        const auto background = [this](int row, int column) {
+            return m_model->index(row, column).data(Qt::BackgroundRole).value<QBrush>().color();
+        };
+        // Rows: A 1 2 3, B 1 2 4, C 3 1 2.
+        QVERIFY2(!m_model->index(0, 2).data(Qt::BackgroundRole).isValid(), "the same");
+        QVERIFY(!m_model->index(6, 2).data(Qt::BackgroundRole).isValid());
+        const QColor differs = background(4, 2);
+        QVERIFY(differs.isValid());
+        QVERIFY2(background(4, 1) != differs, "the key is the same");
+        // The reference's value that B does not share.
+        QCOMPARE(background(1, 2), differs);
+        const QColor onlyHere = background(5, 1);
+        const QColor missing = background(2, 1);
+        QVERIFY(onlyHere.isValid() && missing.isValid() && onlyHere != missing);
+        QCOMPARE(background(5, 2), onlyHere);
+        QVERIFY(
+            m_model->index(2, 0).data(Qt::ToolTipRole).toString().startsWith(u"Missing in B."_qs));
+        QVERIFY(m_model->index(5, 0)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(u"Only here: A has no such row."_qs));
+
+        QVERIFY(bar->DifferencesOnly()->isEnabled());
+        bar->DifferencesOnly()->setChecked(true);
+        QCOMPARE(Column(1), (QStringList{u"2"_qs, u"3"_qs, u"2"_qs, u"4"_qs}));
+        QCOMPARE(Column(0), (QStringList{u"A"_qs, u"A"_qs, u"B"_qs, u"B"_qs}));
+        bar->DifferencesOnly()->setChecked(false);
+        QCOMPARE(m_model->rowCount(), 9);
+
+        // More rows of a connection: the comparison no longer holds and goes.
+        Post(u"C"_qs, {}, {{u"5"_qs, u"v"_qs}});
+        m_page->Refresh();
+        QVERIFY(bar->Comparison() == nullptr);
+        QVERIFY(!m_model->index(4, 2).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(m_model->rowCount(), 10);
     }
 
     void aNewRunEmptiesThePage()
