@@ -110,7 +110,8 @@ void CResultSetsPage::Refresh()
     if (before >= 0) {
         picked = std::pair(m_groups.At(before).batch, m_groups.At(before).result);
     }
-    m_groups.Update(m_document.Results(), m_document.Batches());
+    m_groups.Update(m_document.Results(), m_document.Batches(),
+                    CTessellaDoc::GroupTitles(m_document.m_connections));
     FillPicker(picked);
     const qsizetype now = PickedGroup();
     if (now >= 0 && (!picked || m_groups.At(now).sets.size() != m_shownSets)) {

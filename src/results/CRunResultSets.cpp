@@ -7,13 +7,22 @@
 
 #include <algorithm>
 
-bool CRunResultSets::Update(const CResultStore& store, const QStringList& batches)
+bool CRunResultSets::Update(const CResultStore& store, const QStringList& batches,
+                            const QStringList& connectionOrder)
 {
+    const auto rank = [&connectionOrder](const CResultSet* set) {
+        const qsizetype place = connectionOrder.indexOf(set->Connection());
+        return place < 0 ? connectionOrder.size() : place;
+    };
     const qsizetype count = store.ResultSetCount();
     const bool changed = count > m_seen;
     for (; m_seen < count; ++m_seen) {
         const CResultSet& set = store.ResultSet(m_seen);
-        GroupFor(set.Batch(), set.Result(), batches).sets.push_back(&set);
+        std::vector<const CResultSet*>& sets = GroupFor(set.Batch(), set.Result(), batches).sets;
+        const auto place = std::upper_bound(
+            sets.begin(), sets.end(), &set,
+            [&rank](const CResultSet* a, const CResultSet* b) { return rank(a) < rank(b); });
+        sets.insert(place, &set);
     }
     return changed;
 }

@@ -25,8 +25,10 @@ public:
     };
 
     // Takes the sets the store gained since the last update; true when a group was added or a
-    // group gained a set.
-    bool Update(const CResultStore& store, const QStringList& batches);
+    // group gained a set. Within a group the sets follow `connectionOrder` (group titles; one
+    // not there comes last), not the order in which the connections happened to answer.
+    bool Update(const CResultStore& store, const QStringList& batches,
+                const QStringList& connectionOrder = {});
     // Before the store goes: the groups point at its sets.
     void Clear();
 

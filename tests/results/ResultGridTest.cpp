@@ -3,6 +3,7 @@
 // form and copying, fed with batches as the query threads post them.
 
 #include "GuiTestRegistry.h"
+#include "document/CConnectionData.h"
 #include "execution/CPostElemArray.h"
 #include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
@@ -205,6 +206,22 @@ private slots:
 
         picker->setCurrentIndex(0);
         QCOMPARE(Column(0), (QStringList{u"A"_qs, u"A"_qs, u"B"_qs}));
+    }
+
+    void setsFollowTheConnectionListNotTheirArrival()
+    {
+        for (const QString& name : {u"Archive"_qs, u"Live"_qs, u"Staging"_qs}) {
+            CConnectionData entry;
+            entry.m_dataSource = name;
+            m_document->m_connections.append(entry);
+        }
+        Post(u"Staging"_qs, u"id"_qs, {{u"3"_qs}});
+        Post(u"Archive"_qs, u"id"_qs, {{u"1"_qs}});
+        m_page->Refresh();
+        Post(u"Live"_qs, u"id"_qs, {{u"2"_qs}});
+        m_page->Refresh();
+        QCOMPARE(Column(0), (QStringList{u"Archive"_qs, u"Live"_qs, u"Staging"_qs}));
+        QCOMPARE(m_page->CompareBar()->ReferenceBox()->currentText(), u"Archive"_qs);
     }
 
     void copyPutsTextWithHeaderAndAnHtmlTable()
