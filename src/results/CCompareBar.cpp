@@ -98,7 +98,7 @@ void CCompareBar::Drop()
     m_running.reset();
     m_done.reset();
     m_finished.reset();
-    m_summary->clear();
+    ShowSummary(QString());
     ShowIdle();
     if (had) {
         emit comparisonChanged();
@@ -113,7 +113,7 @@ void CCompareBar::Start()
     Drop();
     m_running = std::make_unique<CResultComparison>(
         m_sets, std::max(0, m_reference->currentIndex()), KeyColumns());
-    m_summary->setText(tr("Comparing…"));
+    ShowSummary(tr("Comparing…"));
     m_progress->setValue(0);
     ShowIdle();
     m_steps->start();
@@ -126,7 +126,7 @@ void CCompareBar::Stop()
     }
     m_steps->stop();
     m_running.reset();
-    m_summary->setText(tr("Comparison stopped."));
+    ShowSummary(tr("Comparison stopped."));
     ShowIdle();
 }
 
@@ -162,7 +162,7 @@ void CCompareBar::Finish()
         lines << (i == m_running->Reference() ? tr("%1: the reference").arg(name)
                                               : tr("%1: %2").arg(name, m_running->Summary(i)));
     }
-    m_summary->setText(lines.join(u'\n'));
+    ShowSummary(lines.join(u'\n'));
     m_finished = std::move(m_running);
     m_done = std::make_unique<CGridComparison>(*m_finished);
     ShowIdle();
@@ -186,6 +186,13 @@ void CCompareBar::SetKeyColumns(const QStringList& columns)
         action->setChecked(columns.contains(action->text(), Qt::CaseInsensitive));
     }
     ShowKeys();
+}
+
+void CCompareBar::ShowSummary(const QString& text)
+{
+    // No empty line under the controls while there is nothing to say.
+    m_summary->setText(text);
+    m_summary->setVisible(!text.isEmpty());
 }
 
 void CCompareBar::ShowKeys()

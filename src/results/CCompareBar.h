@@ -62,6 +62,7 @@ private:
     void Finish();
     void ShowIdle();
     void ShowKeys();
+    void ShowSummary(const QString& text);
 
     std::vector<const CResultSet*> m_sets;
     std::unique_ptr<CResultComparison> m_running;
