@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -318,6 +319,28 @@ private slots:
         QVERIFY(bar->Comparison() == nullptr);
         QVERIFY(!m_model->index(4, 2).data(Qt::BackgroundRole).isValid());
         QCOMPARE(m_model->rowCount(), 10);
+    }
+
+    void editCommandsAndEnterWorkOnTheGrid()
+    {
+        m_view->Tabs()->setCurrentWidget(m_page);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        Post(u"A"_qs, u"id\tname"_qs, {{u"1"_qs, u"x"_qs}, {u"2"_qs, std::nullopt}});
+        m_page->Refresh();
+        CResultGrid* grid = m_page->Grid();
+        grid->setFocus();
+        bool enabled = false;
+        QVERIFY(m_view->UpdateCommand(Command::EditCopy, enabled) && enabled);
+        QVERIFY(m_view->RunCommand(Command::EditSelectAll));
+        QVERIFY(m_view->RunCommand(Command::EditCopy));
+        QCOMPARE(QApplication::clipboard()->text(), u"Connection\tid\tname\nA\t1\tx\nA\t2\t\n"_qs);
+
+        grid->setCurrentIndex(m_model->index(1, 2));
+        QTest::keyClick(grid, Qt::Key_Return);
+        const auto forms = m_page->findChildren<CRowFormDialog*>();
+        QCOMPARE(forms.size(), 1);
+        QCOMPARE(forms.first()->Text()->toPlainText(), u"Connection: A\nid: 2\nname: NULL"_qs);
     }
 
     void aNewRunEmptiesThePage()
