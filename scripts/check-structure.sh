@@ -20,12 +20,16 @@ declare -A may_include=(
     [document]="document"
     [execution]="execution document odbc"
     [keyring]="keyring document"
-    [runner]="runner keyring execution document odbc"
+    [formats]="formats execution document odbc"
+    [runner]="runner keyring formats execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
     [views]="views results appbase keyring execution document odbc"
     [app]="app views results appbase keyring execution document odbc"
+    [compare]="compare execution document odbc"
 )
+for layer in runner results views app; do may_include[$layer]+=" compare"; done
+for layer in results views app; do may_include[$layer]+=" formats"; done
 
 # The files that call ODBC and its installer: the statement and connection wrappers, those of
 # the query threads' spare statement, the environment, and the installer's wrappers.

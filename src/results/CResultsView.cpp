@@ -4,7 +4,9 @@
 #include "execution/CTessellaDoc.h"
 #include "results/CConnectionPage.h"
 #include "results/CListEditCtrl.h"
+#include "results/CResultGrid.h"
 #include "results/CResultListModel.h"
+#include "results/CResultSetsPage.h"
 #include "results/CTabKeys.h"
 
 #include <QApplication>
@@ -33,6 +35,8 @@ CResultsView::CResultsView(CTessellaDoc& document, QWidget* parent)
     m_tabs->addTab(CreateResultsPage(), tr("All Results"));
     m_connectionPage = new CConnectionPage(m_document, m_tabs);
     m_tabs->addTab(m_connectionPage, tr("Connections"));
+    m_setsPage = new CResultSetsPage(m_document, m_tabs);
+    m_tabs->addTab(m_setsPage, tr("Result Sets"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &CResultsView::OnTabChanged);
     new CTabKeys(m_tabs, this);
     connect(m_connectionPage, &CConnectionPage::connectionsChanged, this,
@@ -90,6 +94,8 @@ void CResultsView::OnTabChanged(int index)
 {
     if (index == 1) {
         m_connectionPage->RefreshButtons();
+    } else if (index == 2) {
+        m_setsPage->Refresh();
     }
 }
 
@@ -97,6 +103,9 @@ bool CResultsView::event(QEvent* event)
 {
     // The pane gets events of its own while it makes its list, before there is a model.
     if (m_model && m_model->TakePosted(event)) {
+        if (m_setsPage) {
+            m_setsPage->NoteIntake();
+        }
         return true;
     }
     return QWidget::event(event);
@@ -175,6 +184,7 @@ bool CResultsView::UpdateCommand(Command command, bool& enabled) const
     QWidget* focused = FocusedPaneChild();
     auto* edit = qobject_cast<QLineEdit*>(focused);
     const bool list = focused == m_list;
+    const bool grid = m_setsPage && focused == m_setsPage->Grid();
     const bool writable = edit && !edit->isReadOnly();
     // A hidden text, the password, never goes to the clipboard. Qt refuses to copy it anyway,
     // but its Cut would then only delete what the user typed.
@@ -188,10 +198,10 @@ bool CResultsView::UpdateCommand(Command command, bool& enabled) const
         enabled = writable && shown;
         return true;
     case Command::EditCopy:
-        enabled = shown || list;
+        enabled = shown || list || grid;
         return true;
     case Command::EditSelectAll:
-        enabled = edit || list;
+        enabled = edit || list || grid;
         return true;
     default:
         return false;
@@ -213,6 +223,14 @@ bool CResultsView::RunCommand(Command command)
             m_list->Copy();
         } else if (command == Command::EditSelectAll) {
             m_list->SelectAllRows();
+        }
+        return true;
+    }
+    if (focused == m_setsPage->Grid()) {
+        if (command == Command::EditCopy) {
+            m_setsPage->Grid()->Copy();
+        } else if (command == Command::EditSelectAll) {
+            m_setsPage->Grid()->selectAll();
         }
         return true;
     }

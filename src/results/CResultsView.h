@@ -8,6 +8,7 @@ class CConnectionData;
 class CConnectionPage;
 class CListEditCtrl;
 class CResultListModel;
+class CResultSetsPage;
 class CTessellaDoc;
 class QCheckBox;
 class QLabel;
@@ -16,7 +17,8 @@ class QTabWidget;
 // The lower pane of a document window, with its tabs at the bottom: "All
 // Results", one list of the rows of every connection of the document, grouped
 // by connection, with "Auto scroll" and the "%s of %d" status text; and
-// "Connections", the editor of the document's connection list. It is the
+// "Connections", the editor of the document's connection list; and "Result Sets",
+// the grid of one result set of every connection. It is the
 // document's results window: the query threads post their batches here. It
 // carries the edit commands for whichever of its text boxes or its list has
 // the focus.
@@ -39,6 +41,7 @@ public:
     CListEditCtrl* List() const { return m_list; }
     CResultListModel* Model() const { return m_model; }
     CConnectionPage* ConnectionPage() const { return m_connectionPage; }
+    CResultSetsPage* ResultSetsPage() const { return m_setsPage; }
     QCheckBox* AutoScroll() const { return m_autoScroll; }
     // The status text under the list, as the timer last set it.
     QString StatusText() const;
@@ -69,4 +72,5 @@ private:
     QCheckBox* m_autoScroll = nullptr;
     QLabel* m_status = nullptr;
     CConnectionPage* m_connectionPage = nullptr;
+    CResultSetsPage* m_setsPage = nullptr;
 };

@@ -43,9 +43,10 @@ private slots:
 
     void tabsAtTheBottomAndTheResultsWindow()
     {
-        QCOMPARE(m_view->Tabs()->count(), 2);
+        QCOMPARE(m_view->Tabs()->count(), 3);
         QCOMPARE(m_view->Tabs()->tabText(0), u"All Results"_qs);
         QCOMPARE(m_view->Tabs()->tabText(1), u"Connections"_qs);
+        QCOMPARE(m_view->Tabs()->tabText(2), u"Result Sets"_qs);
         QCOMPARE(m_view->Tabs()->tabPosition(), QTabWidget::South);
         QCOMPARE(m_document->ResultsWindow(), m_view.get());
         QCOMPARE(m_view->AutoScroll()->text(), u"Auto scroll"_qs);
