@@ -55,23 +55,24 @@ CSetComparison::CSetComparison(const CResultSet& reference, const CResultSet& ot
 bool CSetComparison::ResolveKeys(const QStringList& keyColumns)
 {
     const int common = int(m_columns.Common().size());
-    std::vector<bool> isKey(size_t(common), keyColumns.isEmpty());
+    std::vector<bool> isKey(size_t(common), false);
     for (const QString& name : keyColumns) {
         const int index = m_columns.Find(name);
-        if (index < 0) {
-            const bool inReference =
-                m_columns.OnlyInReference().contains(name, Qt::CaseInsensitive);
-            const bool inOther = m_columns.OnlyInOther().contains(name, Qt::CaseInsensitive);
-            m_problem = inReference ? QStringLiteral("no key column %1 here").arg(name)
-                        : inOther   ? QStringLiteral("the reference has no key column %1").arg(name)
-                                    : QStringLiteral("no column %1 on either side").arg(name);
-            return false;
+        if (index >= 0) {
+            isKey[size_t(index)] = true;
+            m_keyed = true;
+        } else if (m_columns.OnlyInReference().contains(name, Qt::CaseInsensitive)) {
+            m_problem = QStringLiteral("no key column %1 here").arg(name);
+        } else if (m_columns.OnlyInOther().contains(name, Qt::CaseInsensitive)) {
+            m_problem = QStringLiteral("the reference has no key column %1").arg(name);
         }
-        isKey[size_t(index)] = true;
+        // A key neither side has is another result set's.
     }
-    m_keyed = !keyColumns.isEmpty();
+    if (!m_problem.isEmpty()) {
+        return false;
+    }
     for (int i = 0; i < common; ++i) {
-        (isKey[size_t(i)] ? m_keys : m_values).push_back(i);
+        (isKey[size_t(i)] || !m_keyed ? m_keys : m_values).push_back(i);
     }
     return true;
 }

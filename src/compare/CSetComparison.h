@@ -31,7 +31,8 @@ enum class CompareSide
 };
 
 // One result set compared with the reference's, in steps. Rows are matched on the key columns
-// (all common columns when none are named, each row once, so that duplicates count) through a
+// (all common columns when none of those named is in the sets, each row once, so that
+// duplicates count) through a
 // hash of their key values: the table holds row numbers and hashes, the values are read from
 // the sets when two rows' hashes meet. Both sets must stay as they are until it is done.
 class CSetComparison
@@ -46,7 +47,7 @@ public:
     qsizetype TotalWork() const;
     qsizetype WorkDone() const { return m_workDone; }
 
-    // Empty unless the sets cannot be compared (a key column one side lacks).
+    // Empty unless the sets cannot be compared: a key column one side lacks, no common column.
     const QString& Problem() const { return m_problem; }
     const CColumnPairing& Columns() const { return m_columns; }
     bool Keyed() const { return m_keyed; }

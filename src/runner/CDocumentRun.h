@@ -5,6 +5,7 @@
 #include <cstdio>
 
 class CHeadlessResultsWindow;
+class CResultStore;
 class COrderedOutput;
 class CTessellaDoc;
 
@@ -20,9 +21,9 @@ public:
     }
 
     // The exit code: 0 all connected and executed, 1 a connection or batch
-    // failed, 2 a file or usage error. After SIGINT (Ctrl+C), SIGTERM or SIGHUP
-    // the runner writes what it has and leaves at once with 128 + the signal,
-    // without returning: a thread may be in a driver call that never returns.
+    // failed, 2 a file or usage error; with --compare, 3 when the connections' rows differ. After
+    // SIGINT (Ctrl+C), SIGTERM or SIGHUP the runner writes what it has and leaves at once with 128
+    // + the signal, without returning: a thread may be in a driver call that never returns.
     int Execute();
 
 private:
@@ -34,6 +35,8 @@ private:
     // Completes the group of every data source whose threads have all ended.
     static void CompleteEndedGroups(const CTessellaDoc& document, COrderedOutput& output);
     void ShowProgress(const CTessellaDoc& document, bool final);
+    // With --compare the rows are not written: the error messages go to the error stream.
+    void WriteErrors(const CResultStore& store) const;
 
     const CRunnerCommandLine& m_commandLine;
     std::FILE* m_out;

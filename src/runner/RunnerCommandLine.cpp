@@ -70,6 +70,17 @@ bool CRunnerCommandLine::ParseJobs(const QString& text)
            Fail(QStringLiteral("--jobs needs a number of connections (0 for all at once)."));
 }
 
+bool CRunnerCommandLine::ParseKeys(const QString& text)
+{
+    for (const QString& name : text.split(u',')) {
+        if (name.trimmed().isEmpty()) {
+            return Fail(QStringLiteral("--key needs column names separated by commas."));
+        }
+        keyColumns << name.trimmed();
+    }
+    return true;
+}
+
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
 {
     QStringList positional;
@@ -109,6 +120,10 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             ok = TakeValue(arguments, i, value) && ParseMemoryLimit(value);
         } else if (arg == u"--jobs") {
             ok = TakeValue(arguments, i, value) && ParseJobs(value);
+        } else if (arg == u"--compare") {
+            compare = true;
+        } else if (arg == u"--key") {
+            ok = TakeValue(arguments, i, value) && ParseKeys(value);
         } else if (arg == u"--progress") {
             progress = true;
         } else if (arg == u"--timing") {
@@ -132,10 +147,14 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     }
     const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
                             progress || timing || resultMemoryLimitMB != 0 || jobs != 0;
-    if (runOptions && m_command != Command::Run && m_command != Command::Help) {
-        return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
-                                   "--result-memory-limit, --jobs, --progress and --timing go "
-                                   "with a document to run."));
+    if (!keyColumns.isEmpty() && !compare) {
+        return Fail(QStringLiteral("--key goes with --compare."));
+    }
+    if ((runOptions || compare) && m_command != Command::Run && m_command != Command::Help) {
+        return Fail(
+            QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
+                           "--result-memory-limit, --jobs, --progress, --timing and --compare go "
+                           "with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
@@ -198,6 +217,7 @@ QString CRunnerCommandLine::Usage()
         "      Runs FILE's SQL on its enabled connections and the given ones; --jobs N lets\n"
         "      at most N of them query at once, the others waiting for their turn\n"
         "      (0, the default: all at once).\n"
+        "      --compare [--key COL,...] compares the connections' rows instead (3: they differ).\n"
         "  tessella-run --print-document FILE\n"
         "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
         "      Saves FILE as OUT, with the given connections added.\n"

@@ -147,6 +147,10 @@ TEST(ResultComparisonTest, AColumnOneSideLacksIsNamedAndTheRestCompared)
     const CResultComparison keyed = Compare(ref, lacking, {u"note"_qs});
     EXPECT_EQ(keyed.Summary(1), u"cannot compare: no key column note here"_qs);
     EXPECT_FALSE(keyed.AllAgree());
+    // One neither has belongs to another result set: whole rows are compared.
+    const CResultComparison unkeyed = Compare(ref, extra, {u"zip"_qs});
+    EXPECT_FALSE(unkeyed.Against(1).Keyed());
+    EXPECT_EQ(CountsOf(unkeyed.Against(1)), (Counts{1, 0, 0, 0}));
 }
 
 TEST(ResultComparisonTest, NullIsNotEmptyTextInValuesAndKeys)

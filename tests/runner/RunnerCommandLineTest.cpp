@@ -119,3 +119,16 @@ TEST(RunnerCommandLine, PasswordsGivenAsDashAreReadFromInputInOrder)
     EXPECT_FALSE(tooFew.ReadPasswords(empty));
     EXPECT_TRUE(tooFew.Error().contains(u"standard input"_qs));
 }
+
+TEST(RunnerCommandLine, CompareTakesKeyColumnsSeparatedByCommas)
+{
+    auto compare = Parsed({u"--compare"_qs, u"--key"_qs, u"id, Region"_qs, u"q.sql"_qs});
+    EXPECT_TRUE(compare.compare);
+    EXPECT_EQ(compare.keyColumns, (QStringList{u"id"_qs, u"Region"_qs}));
+    EXPECT_FALSE(Parsed({u"q.sql"_qs}).compare);
+    EXPECT_EQ(Refusal({u"--key"_qs, u"id"_qs, u"q.sql"_qs}), u"--key goes with --compare."_qs);
+    EXPECT_TRUE(Refusal({u"--compare"_qs, u"--key"_qs, u"id,,x"_qs, u"q.sql"_qs})
+                    .contains(u"column names"_qs));
+    EXPECT_TRUE(
+        Refusal({u"--compare"_qs, u"--print-document"_qs, u"q.sql"_qs}).contains(u"--compare"_qs));
+}
