@@ -36,20 +36,8 @@ int CComparisonReport::Write(const CResultStore& store, const QStringList& conne
                                                   : u"returned no such result set"_qs));
                 continue;
             }
-            const qsizetype index = at - group.sets.begin();
-            QString summary = comparison.Summary(index);
-            if (index == comparison.Reference()) {
-                summary += QStringLiteral(", %1 %2")
-                               .arg(reference.RowCount())
-                               .arg(reference.RowCount() == 1 ? u"row"_qs : u"rows"_qs);
-            } else {
-                const CSetComparison& pair = comparison.Against(index);
-                if (pair.CutCells() > 0) {
-                    summary += QStringLiteral(" (%1 values cut short, compared as far as shown)")
-                                   .arg(pair.CutCells());
-                }
-            }
-            Line(QStringLiteral("  %1: %2").arg(connection, summary));
+            Line(QStringLiteral("  %1: %2")
+                     .arg(connection, Summary(comparison, at - group.sets.begin())));
         }
         differ = differ || !comparison.AllAgree();
     }
@@ -75,6 +63,22 @@ bool CComparisonReport::KeysFound(const std::vector<CResultSetGroups::Group>& gr
         }
     }
     return found;
+}
+
+QString CComparisonReport::Summary(const CResultComparison& comparison, qsizetype index)
+{
+    QString summary = comparison.Summary(index);
+    if (index == comparison.Reference()) {
+        const qsizetype rows = comparison.Set(index).RowCount();
+        return summary +
+               QStringLiteral(", %1 %2").arg(rows).arg(rows == 1 ? u"row"_qs : u"rows"_qs);
+    }
+    if (const qsizetype cut = comparison.Against(index).CutCells(); cut > 0) {
+        summary += QStringLiteral(" (%1 %2 cut short, compared as far as shown)")
+                       .arg(cut)
+                       .arg(cut == 1 ? u"value"_qs : u"values"_qs);
+    }
+    return summary;
 }
 
 void CComparisonReport::Line(const QString& text)

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+class CResultComparison;
 class CResultStore;
 
 // What --compare writes once a run has ended: for each result set (batch and result), the
@@ -34,6 +35,8 @@ public:
     int Write(const CResultStore& store, const QStringList& connections, const QStringList& failed);
 
 private:
+    // A connection's line after its name.
+    static QString Summary(const CResultComparison& comparison, qsizetype index);
     void Line(const QString& text);
     // False, saying so, when a key column is in none of the sets.
     bool KeysFound(const std::vector<CResultSetGroups::Group>& groups) const;
