@@ -39,7 +39,8 @@ QString ColumnList(const QStringList& names, const char* one, const char* many)
 
 CSetComparison::CSetComparison(const CResultSet& reference, const CResultSet& other,
                                const QStringList& keyColumns)
-    : m_reference(reference), m_other(other), m_columns(reference.Columns(), other.Columns())
+    : m_reference(reference), m_other(other), m_columns(reference.Columns(), other.Columns()),
+      m_referenceMarks(reference), m_otherMarks(other)
 {
     if (m_columns.Common().empty()) {
         m_problem = QStringLiteral("no column in common");
@@ -173,7 +174,7 @@ void CSetComparison::ScanCutsRow(qsizetype cursor)
     const bool reference = cursor < m_reference.RowCount();
     const CResultSet& set = reference ? m_reference : m_other;
     const qsizetype row = reference ? cursor : cursor - m_reference.RowCount();
-    const CMarkTable::Marks marks = set.Marks(row);
+    const CMarkTable::Marks marks = (reference ? m_referenceMarks : m_otherMarks).At(row);
     if (!marks.Any()) {
         return;
     }
@@ -227,7 +228,7 @@ bool CSetComparison::ValuesEqual(const CRowCells& ref, const CRowCells& other) c
 
 void CSetComparison::BuildRow(qsizetype row)
 {
-    m_cells.Read(m_reference, row);
+    m_cells.Read(m_reference, row, m_referenceMarks.At(row));
     const quint64 h = KeyHash(m_cells, true);
     m_hashes[size_t(row)] = h;
     quint32& head = m_heads[size_t(h & m_mask)];
@@ -237,7 +238,7 @@ void CSetComparison::BuildRow(qsizetype row)
 
 void CSetComparison::ProbeRow(qsizetype row)
 {
-    m_cells.Read(m_other, row);
+    m_cells.Read(m_other, row, m_otherMarks.At(row));
     const quint64 h = KeyHash(m_cells, false);
     quint32* link = &m_heads[size_t(h & m_mask)];
     quint32* firstKeyMatch = nullptr;
