@@ -6,6 +6,7 @@
 // Goal: under 2 s for each (a window's progress bar for a few seconds at most); on a machine
 // shared with other work the goal is read from the CPU time.
 
+#include "BenchRowText.h"
 #include "GoalLine.h"
 #include "compare/CResultComparison.h"
 #include "execution/CPostElemArray.h"
@@ -30,26 +31,6 @@ constexpr int kChanged = 300; // every kRows / kChanged-th row: changed, left ou
 constexpr double kGoalSeconds = 2.0;
 const QString kColumns = QStringLiteral("id\tname\tamount\tday\tnote");
 
-// id, a 20-character name, an amount, a date and a note that is NULL every tenth row.
-QString RowText(int id, bool changed)
-{
-    QString text = QString::number(id);
-    text += u'\t';
-    text += QStringLiteral("item-%1").arg(id, 15, 10, QLatin1Char('0'));
-    text += u'\t';
-    text += QString::number(double(id) * 0.37 + (changed ? 1 : 0), 'f', 2);
-    text += u'\t';
-    text += QStringLiteral("20%1-%2-%3")
-                .arg(id % 25, 2, 10, QLatin1Char('0'))
-                .arg(id % 12 + 1, 2, 10, QLatin1Char('0'))
-                .arg(id % 28 + 1, 2, 10, QLatin1Char('0'));
-    text += u'\t';
-    if (id % 10 != 0) {
-        text += QStringLiteral("note number %1").arg(id);
-    }
-    return text;
-}
-
 // The second connection: of every kRows / kChanged rows one is changed, one left out and one
 // added (a new id past the end).
 void Feed(CResultStore& store, const QString& connection, bool second)
@@ -72,7 +53,7 @@ void Feed(CResultStore& store, const QString& connection, bool second)
             if (id % 10 == 0) {
                 marks.MarkNull(4);
             }
-            batch.AddRow(RowText(id, second && place == 0), marks);
+            batch.AddRow(BenchRowText(id, second && place == 0 ? 1 : 0), marks);
         }
         store.Intake(batch);
     }

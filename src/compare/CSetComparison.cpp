@@ -204,21 +204,11 @@ quint64 CSetComparison::KeyHash(const CRowCells& cells, bool reference) const
     return Mix(h);
 }
 
-bool CSetComparison::KeysEqual(const CRowCells& ref, const CRowCells& other) const
+bool CSetComparison::Equal(const std::vector<int>& columns, const CRowCells& ref,
+                           const CRowCells& other) const
 {
-    for (const int k : m_keys) {
-        const CColumnPairing::Pair& pair = m_columns.Common()[size_t(k)];
-        if (!CCell::Equal(ref.Cell(pair.reference), other.Cell(pair.other))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CSetComparison::ValuesEqual(const CRowCells& ref, const CRowCells& other) const
-{
-    for (const int v : m_values) {
-        const CColumnPairing::Pair& pair = m_columns.Common()[size_t(v)];
+    for (const int c : columns) {
+        const CColumnPairing::Pair& pair = m_columns.Common()[size_t(c)];
         if (!CCell::Equal(ref.Cell(pair.reference), other.Cell(pair.other))) {
             return false;
         }
@@ -247,8 +237,8 @@ void CSetComparison::ProbeRow(qsizetype row)
         const quint32 candidate = *link;
         if (m_hashes[candidate] == h) {
             m_candidateCells.Read(m_reference, candidate);
-            if (KeysEqual(m_candidateCells, m_cells)) {
-                if (!m_keyed || ValuesEqual(m_candidateCells, m_cells)) {
+            if (Equal(m_keys, m_candidateCells, m_cells)) {
+                if (!m_keyed || Equal(m_values, m_candidateCells, m_cells)) {
                     Match(link, candidate, row, true);
                     return;
                 }

@@ -89,8 +89,8 @@ private:
     void FinishRow(qsizetype row);
     void Advance();
     quint64 KeyHash(const CRowCells& cells, bool reference) const;
-    bool KeysEqual(const CRowCells& ref, const CRowCells& other) const;
-    bool ValuesEqual(const CRowCells& ref, const CRowCells& other) const;
+    // The rows' values are equal in `columns` (into m_columns.Common()).
+    bool Equal(const std::vector<int>& columns, const CRowCells& ref, const CRowCells& other) const;
     // Takes the reference row that `link` points to off its chain.
     void Match(quint32* link, quint32 refRow, qsizetype otherRow, bool same);
     void CountCuts(const CRowCells& ref, const CRowCells& other);

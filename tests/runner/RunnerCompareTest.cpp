@@ -1,7 +1,7 @@
 #include "OdbcTestConfig.h"
+#include "RunnerProcess.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,21 +10,7 @@
 
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Outcome RunTool(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TESSELLA_RUN_BINARY), args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Outcome = RunnerOutcome;
 
 // SQLite databases that each get a table t(id, name, note) with their own rows, and a script
 // that reads them back.
@@ -40,7 +26,8 @@ protected:
         const QString setup = Write(
             u"setup.sql"_qs, u"CREATE TABLE t (id INTEGER, name TEXT, note TEXT);\n"_qs + inserts);
         for (qsizetype i = m_sources.size() - count; i < qsizetype(m_sources.size()); ++i) {
-            const Outcome filled = RunTool({u"--dsn"_qs, m_sources[size_t(i)]->Name(), setup});
+            const Outcome filled =
+                RunnerOutcome::Of({u"--dsn"_qs, m_sources[size_t(i)]->Name(), setup});
             ASSERT_EQ(filled.exitCode, 0) << name.toStdString() << filled.out.toStdString();
         }
     }
@@ -64,7 +51,7 @@ protected:
         args << extra << u"--compare"_qs
              << Write(u"read.sql"_qs,
                       u"SELECT id, name, note FROM t ;\nSELECT count(*) AS n FROM t"_qs);
-        return RunTool(args);
+        return RunnerOutcome::Of(args);
     }
 
     QString Name(size_t index) const { return m_sources[index]->Name(); }

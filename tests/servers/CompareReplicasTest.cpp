@@ -3,23 +3,18 @@
 // side by side, and replicas one row of which differs.
 
 #include "OdbcTestConfig.h"
+#include "RunnerProcess.h"
 #include "ServerDataSources.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Outcome = RunnerOutcome;
 
 class CompareReplicas : public testing::Test
 {
@@ -72,11 +67,7 @@ protected:
                      << m_servers.MariaDbPassword();
             }
         }
-        QProcess process;
-        process.start(QStringLiteral(TESSELLA_RUN_BINARY), args << extra << path);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunnerOutcome::Of(args << extra << path);
     }
 
     Outcome Compare(const QStringList& extra = {})
