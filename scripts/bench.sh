@@ -25,6 +25,7 @@ BENCHMARKS=(
     bench/gui_stream/bench_gui_stream
     bench/copy/bench_copy
     bench/grid/bench_grid
+    bench/compare/bench_compare
     bench/startup/bench_startup
 )
 

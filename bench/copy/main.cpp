@@ -4,6 +4,7 @@
 // puts them on the clipboard. Copy() is timed three times; the best is reported, with the time
 // of building the text alone and the size of what was copied.
 
+#include "BenchRowText.h"
 #include "execution/CPostElemArray.h"
 #include "execution/CRegisteredEvents.h"
 #include "execution/CTessellaDoc.h"
@@ -27,27 +28,6 @@ constexpr int kFirstBatch = 10;
 constexpr int kLaterBatch = 100;
 constexpr int kRepeats = 3;
 constexpr double kGoalSeconds = 1.0;
-
-// A row as a query thread formats it: id, a 20-character name, an amount, a date and a note
-// that is NULL (empty) every tenth row.
-QString RowText(int id)
-{
-    QString text = QString::number(id);
-    text += u'\t';
-    text += QStringLiteral("item-%1").arg(id, 15, 10, QLatin1Char('0'));
-    text += u'\t';
-    text += QString::number(double(id) * 0.37, 'f', 2);
-    text += u'\t';
-    text += QStringLiteral("20%1-%2-%3")
-                .arg(id % 25, 2, 10, QLatin1Char('0'))
-                .arg(id % 12 + 1, 2, 10, QLatin1Char('0'))
-                .arg(id % 28 + 1, 2, 10, QLatin1Char('0'));
-    text += u'\t';
-    if (id % 10 != 0) {
-        text += QStringLiteral("note number %1").arg(id);
-    }
-    return text;
-}
 
 double Seconds(const QElapsedTimer& clock)
 {
@@ -77,7 +57,7 @@ int main(int argc, char** argv)
         const int size = std::min(fed == 0 ? kFirstBatch : kLaterBatch, kRows - fed);
         auto batch = std::make_unique<CPostElemArray>(QStringLiteral("BenchCopy"), size);
         for (int i = 0; i < size; ++i) {
-            batch->Add(ElemRow, RowText(fed + i + 1));
+            batch->Add(ElemRow, BenchRowText(fed + i + 1));
         }
         CArrayPostEvent posted(batch.get());
         model->TakePosted(&posted);

@@ -38,7 +38,7 @@ class CResultComparison
 {
 public:
     // `reference` indexes `sets`; `keyColumns` are names (any case) of columns that identify a
-    // row, none to match whole rows.
+    // row. Those that neither set has are left out; with none left, whole rows are matched.
     CResultComparison(std::vector<const CResultSet*> sets, qsizetype reference = 0,
                       const QStringList& keyColumns = {});
 

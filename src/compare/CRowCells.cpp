@@ -20,8 +20,13 @@ bool CCell::Equal(const CCell& a, const CCell& b)
 
 void CRowCells::Read(const CResultSet& set, qsizetype row)
 {
+    Read(set, row, set.Marks(row));
+}
+
+void CRowCells::Read(const CResultSet& set, qsizetype row, const CMarkTable::Marks& marks)
+{
     m_text = set.Row(row).Text();
-    m_marks = set.Marks(row);
+    m_marks = marks;
     m_starts.clear();
     m_starts.push_back(0);
     const QChar* chars = m_text.constData();

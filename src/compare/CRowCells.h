@@ -29,6 +29,8 @@ class CRowCells
 {
 public:
     void Read(const CResultSet& set, qsizetype row);
+    // With the row's marks as the caller has them.
+    void Read(const CResultSet& set, qsizetype row, const CMarkTable::Marks& marks);
     // `column` among the set's columns; a column the row lacks is empty text.
     CCell Cell(int column) const;
 

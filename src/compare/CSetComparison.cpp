@@ -39,7 +39,8 @@ QString ColumnList(const QStringList& names, const char* one, const char* many)
 
 CSetComparison::CSetComparison(const CResultSet& reference, const CResultSet& other,
                                const QStringList& keyColumns)
-    : m_reference(reference), m_other(other), m_columns(reference.Columns(), other.Columns())
+    : m_reference(reference), m_other(other), m_columns(reference.Columns(), other.Columns()),
+      m_referenceMarks(reference), m_otherMarks(other)
 {
     if (m_columns.Common().empty()) {
         m_problem = QStringLiteral("no column in common");
@@ -55,23 +56,24 @@ CSetComparison::CSetComparison(const CResultSet& reference, const CResultSet& ot
 bool CSetComparison::ResolveKeys(const QStringList& keyColumns)
 {
     const int common = int(m_columns.Common().size());
-    std::vector<bool> isKey(size_t(common), keyColumns.isEmpty());
+    std::vector<bool> isKey(size_t(common), false);
     for (const QString& name : keyColumns) {
         const int index = m_columns.Find(name);
-        if (index < 0) {
-            const bool inReference =
-                m_columns.OnlyInReference().contains(name, Qt::CaseInsensitive);
-            const bool inOther = m_columns.OnlyInOther().contains(name, Qt::CaseInsensitive);
-            m_problem = inReference ? QStringLiteral("no key column %1 here").arg(name)
-                        : inOther   ? QStringLiteral("the reference has no key column %1").arg(name)
-                                    : QStringLiteral("no column %1 on either side").arg(name);
-            return false;
+        if (index >= 0) {
+            isKey[size_t(index)] = true;
+            m_keyed = true;
+        } else if (m_columns.OnlyInReference().contains(name, Qt::CaseInsensitive)) {
+            m_problem = QStringLiteral("no key column %1 here").arg(name);
+        } else if (m_columns.OnlyInOther().contains(name, Qt::CaseInsensitive)) {
+            m_problem = QStringLiteral("the reference has no key column %1").arg(name);
         }
-        isKey[size_t(index)] = true;
+        // A key neither side has is another result set's.
     }
-    m_keyed = !keyColumns.isEmpty();
+    if (!m_problem.isEmpty()) {
+        return false;
+    }
     for (int i = 0; i < common; ++i) {
-        (isKey[size_t(i)] ? m_keys : m_values).push_back(i);
+        (isKey[size_t(i)] || !m_keyed ? m_keys : m_values).push_back(i);
     }
     return true;
 }
@@ -172,7 +174,7 @@ void CSetComparison::ScanCutsRow(qsizetype cursor)
     const bool reference = cursor < m_reference.RowCount();
     const CResultSet& set = reference ? m_reference : m_other;
     const qsizetype row = reference ? cursor : cursor - m_reference.RowCount();
-    const CMarkTable::Marks marks = set.Marks(row);
+    const CMarkTable::Marks marks = (reference ? m_referenceMarks : m_otherMarks).At(row);
     if (!marks.Any()) {
         return;
     }
@@ -202,21 +204,11 @@ quint64 CSetComparison::KeyHash(const CRowCells& cells, bool reference) const
     return Mix(h);
 }
 
-bool CSetComparison::KeysEqual(const CRowCells& ref, const CRowCells& other) const
+bool CSetComparison::Equal(const std::vector<int>& columns, const CRowCells& ref,
+                           const CRowCells& other) const
 {
-    for (const int k : m_keys) {
-        const CColumnPairing::Pair& pair = m_columns.Common()[size_t(k)];
-        if (!CCell::Equal(ref.Cell(pair.reference), other.Cell(pair.other))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CSetComparison::ValuesEqual(const CRowCells& ref, const CRowCells& other) const
-{
-    for (const int v : m_values) {
-        const CColumnPairing::Pair& pair = m_columns.Common()[size_t(v)];
+    for (const int c : columns) {
+        const CColumnPairing::Pair& pair = m_columns.Common()[size_t(c)];
         if (!CCell::Equal(ref.Cell(pair.reference), other.Cell(pair.other))) {
             return false;
         }
@@ -226,7 +218,7 @@ bool CSetComparison::ValuesEqual(const CRowCells& ref, const CRowCells& other) c
 
 void CSetComparison::BuildRow(qsizetype row)
 {
-    m_cells.Read(m_reference, row);
+    m_cells.Read(m_reference, row, m_referenceMarks.At(row));
     const quint64 h = KeyHash(m_cells, true);
     m_hashes[size_t(row)] = h;
     quint32& head = m_heads[size_t(h & m_mask)];
@@ -236,7 +228,7 @@ void CSetComparison::BuildRow(qsizetype row)
 
 void CSetComparison::ProbeRow(qsizetype row)
 {
-    m_cells.Read(m_other, row);
+    m_cells.Read(m_other, row, m_otherMarks.At(row));
     const quint64 h = KeyHash(m_cells, false);
     quint32* link = &m_heads[size_t(h & m_mask)];
     quint32* firstKeyMatch = nullptr;
@@ -245,8 +237,8 @@ void CSetComparison::ProbeRow(qsizetype row)
         const quint32 candidate = *link;
         if (m_hashes[candidate] == h) {
             m_candidateCells.Read(m_reference, candidate);
-            if (KeysEqual(m_candidateCells, m_cells)) {
-                if (!m_keyed || ValuesEqual(m_candidateCells, m_cells)) {
+            if (Equal(m_keys, m_candidateCells, m_cells)) {
+                if (!m_keyed || Equal(m_values, m_candidateCells, m_cells)) {
                     Match(link, candidate, row, true);
                     return;
                 }

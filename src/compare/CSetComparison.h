@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compare/CColumnPairing.h"
+#include "compare/CMarkCursor.h"
 #include "compare/CRowCells.h"
 
 #include <QHash>
@@ -31,7 +32,8 @@ enum class CompareSide
 };
 
 // One result set compared with the reference's, in steps. Rows are matched on the key columns
-// (all common columns when none are named, each row once, so that duplicates count) through a
+// (all common columns when none of those named is in the sets, each row once, so that
+// duplicates count) through a
 // hash of their key values: the table holds row numbers and hashes, the values are read from
 // the sets when two rows' hashes meet. Both sets must stay as they are until it is done.
 class CSetComparison
@@ -46,7 +48,7 @@ public:
     qsizetype TotalWork() const;
     qsizetype WorkDone() const { return m_workDone; }
 
-    // Empty unless the sets cannot be compared (a key column one side lacks).
+    // Empty unless the sets cannot be compared: a key column one side lacks, no common column.
     const QString& Problem() const { return m_problem; }
     const CColumnPairing& Columns() const { return m_columns; }
     bool Keyed() const { return m_keyed; }
@@ -87,8 +89,8 @@ private:
     void FinishRow(qsizetype row);
     void Advance();
     quint64 KeyHash(const CRowCells& cells, bool reference) const;
-    bool KeysEqual(const CRowCells& ref, const CRowCells& other) const;
-    bool ValuesEqual(const CRowCells& ref, const CRowCells& other) const;
+    // The rows' values are equal in `columns` (into m_columns.Common()).
+    bool Equal(const std::vector<int>& columns, const CRowCells& ref, const CRowCells& other) const;
     // Takes the reference row that `link` points to off its chain.
     void Match(quint32* link, quint32 refRow, qsizetype otherRow, bool same);
     void CountCuts(const CRowCells& ref, const CRowCells& other);
@@ -118,6 +120,8 @@ private:
     std::vector<RowStatus> m_otherStatus;
     QHash<qsizetype, qsizetype> m_referencePartner; // of rows that differ
     QHash<qsizetype, qsizetype> m_otherPartner;
+    CMarkCursor m_referenceMarks; // the phases walk the rows in order
+    CMarkCursor m_otherMarks;
     CRowCells m_cells;          // the row being hashed or probed
     CRowCells m_candidateCells; // a reference row it meets
 

@@ -6,6 +6,7 @@
 #include "execution/CTessellaDoc.h"
 #include "keyring/CDocumentPasswords.h"
 #include "keyring/CKeyring.h"
+#include "runner/CComparisonReport.h"
 #include "runner/CHeadlessResultsWindow.h"
 #include "runner/COrderedOutput.h"
 #include "runner/CStopSignals.h"
@@ -67,9 +68,12 @@ int CDocumentRun::Execute()
     ApplySettings(document);
     COrderedOutput output(m_out, GroupOrder(document));
     CHeadlessResultsWindow window(document);
-    window.SetSink([&output](const QString& connection, const CElemArray::Elements& elements) {
-        output.Take(connection, elements);
-    });
+    // Rows to compare stay in the document's store, as the workbench keeps them.
+    if (!m_commandLine.compare) {
+        window.SetSink([&output](const QString& connection, const CElemArray::Elements& elements) {
+            output.Take(connection, elements);
+        });
+    }
     document.SetResultsWindow(&window);
     m_terminal = isatty(fileno(m_err)) != 0;
     m_progress = m_terminal || m_commandLine.progress;
@@ -100,12 +104,34 @@ int CDocumentRun::Execute()
         std::fflush(m_err);
         _exit(CStopSignals::ExitCode(signal));
     }
+    QStringList failed;
     for (const auto& thread : document.QueryThreads()) {
         if (thread->Failed()) {
-            return ExitDatabaseError;
+            failed << thread->GroupTitle();
         }
     }
-    return ExitOk;
+    if (m_commandLine.compare) {
+        WriteErrors(document.Results());
+    }
+    const int compared = m_commandLine.compare
+                             ? CComparisonReport(m_out, m_err, m_commandLine.keyColumns)
+                                   .Write(document.Results(), GroupOrder(document), failed)
+                             : ExitOk;
+    return failed.isEmpty() ? compared : ExitDatabaseError;
+}
+
+void CDocumentRun::WriteErrors(const CResultStore& store) const
+{
+    QString connection;
+    for (qsizetype row = 0; row < store.Count(); ++row) {
+        const CPackedRows::RowView element = store.At(row);
+        if (element.Kind() == ElemConnection) {
+            connection = element.Text();
+        } else if (element.Kind() == ElemError) {
+            std::fprintf(m_err, "%s: %s\n", connection.toUtf8().constData(),
+                         element.Text().toUtf8().constData());
+        }
+    }
 }
 
 void CDocumentRun::GivePasswords(CConnectionDataArray& entries, const QString& file,

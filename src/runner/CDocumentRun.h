@@ -7,6 +7,7 @@
 class CConnectionDataArray;
 class CHeadlessResultsWindow;
 class CKeyring;
+class CResultStore;
 class COrderedOutput;
 class CTessellaDoc;
 
@@ -22,9 +23,9 @@ public:
     }
 
     // The exit code: 0 all connected and executed, 1 a connection or batch
-    // failed, 2 a file or usage error. After SIGINT (Ctrl+C), SIGTERM or SIGHUP
-    // the runner writes what it has and leaves at once with 128 + the signal,
-    // without returning: a thread may be in a driver call that never returns.
+    // failed, 2 a file or usage error; with --compare, 3 when the connections' rows differ. After
+    // SIGINT (Ctrl+C), SIGTERM or SIGHUP the runner writes what it has and leaves at once with 128
+    // + the signal, without returning: a thread may be in a driver call that never returns.
     int Execute();
 
     // The passwords the document's entries lack: the keyring's first, then `password` (given
@@ -41,6 +42,8 @@ private:
     // Completes the group of every data source whose threads have all ended.
     static void CompleteEndedGroups(const CTessellaDoc& document, COrderedOutput& output);
     void ShowProgress(const CTessellaDoc& document, bool final);
+    // With --compare the rows are not written: the error messages go to the error stream.
+    void WriteErrors(const CResultStore& store) const;
 
     const CRunnerCommandLine& m_commandLine;
     std::FILE* m_out;

@@ -79,6 +79,17 @@ bool CRunnerCommandLine::ParseJobs(const QString& text)
            Fail(QStringLiteral("--jobs needs a number of connections (0 for all at once)."));
 }
 
+bool CRunnerCommandLine::ParseKeys(const QString& text)
+{
+    for (const QString& name : text.split(u',')) {
+        if (name.trimmed().isEmpty()) {
+            return Fail(QStringLiteral("--key needs column names separated by commas."));
+        }
+        keyColumns << name.trimmed();
+    }
+    return true;
+}
+
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
 {
     QStringList positional;
@@ -120,6 +131,10 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             ok = TakeValue(arguments, i, value) && ParseMemoryLimit(value);
         } else if (arg == u"--jobs") {
             ok = TakeValue(arguments, i, value) && ParseJobs(value);
+        } else if (arg == u"--compare") {
+            compare = true;
+        } else if (arg == u"--key") {
+            ok = TakeValue(arguments, i, value) && ParseKeys(value);
         } else if (arg == u"--progress") {
             progress = true;
         } else if (arg == u"--timing") {
@@ -143,12 +158,16 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
     }
     const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
                             progress || timing || resultMemoryLimitMB != 0 || jobs != 0;
+    if (!keyColumns.isEmpty() && !compare) {
+        return Fail(QStringLiteral("--key goes with --compare."));
+    }
     // Help and the version are given whatever else the line holds.
     const bool informs = m_command == Command::Help || m_command == Command::Version;
-    if (runOptions && m_command != Command::Run && !informs) {
-        return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
-                                   "--result-memory-limit, --jobs, --progress and --timing go "
-                                   "with a document to run."));
+    if ((runOptions || compare) && m_command != Command::Run && !informs) {
+        return Fail(
+            QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
+                           "--result-memory-limit, --jobs, --progress, --timing and --compare go "
+                           "with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
@@ -228,6 +247,11 @@ const QList<CRunnerCommandLine::Option>& CRunnerCommandLine::Options()
         {u"--timing"_qs,
          {},
          u"a last line on standard error with the clock of intake and output"_qs},
+        {u"--compare"_qs,
+         {},
+         u"print how the connections' result sets differ, not the rows (3: differ)"_qs},
+        {u"--key"_qs, u"COL,..."_qs,
+         u"with --compare: match rows by these columns, not whole rows"_qs},
         {u"--print-document"_qs, u"FILE"_qs, u"print FILE's connections and SQL"_qs},
         {u"--save-as"_qs, u"OUT"_qs, u"save the document FILE as OUT (.tsl or bare SQL)"_qs},
         {u"--connect"_qs, u"DSN"_qs, u"try a connection to data source DSN"_qs},

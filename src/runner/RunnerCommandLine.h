@@ -82,6 +82,10 @@ public:
     // --jobs N: at most N connections query at once, the others waiting for their turn in the
     // document's order; 0 for all at once. The runner's own: the workbench's setting is not read.
     int jobs = 0;
+    // --compare: the rows are kept, not written, and each result set of the other connections
+    // is compared with the first connection's; --key COL,...: the columns that identify a row.
+    bool compare = false;
+    QStringList keyColumns;
 
 private:
     bool Fail(const QString& message);
@@ -90,6 +94,7 @@ private:
     bool ParseTimeOut(const QString& text, int& seconds);
     bool ParseMemoryLimit(const QString& text);
     bool ParseJobs(const QString& text);
+    bool ParseKeys(const QString& text);
     bool Finish(const QStringList& positional);
 
     Command m_command = Command::None;

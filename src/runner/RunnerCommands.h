@@ -10,6 +10,7 @@ enum RunnerExit : int
     ExitOk = 0,
     ExitDatabaseError = 1,
     ExitUsageOrFileError = 2,
+    ExitResultsDiffer = 3, // --compare: a connection's rows differ from the first's
 };
 
 // Carries out a parsed command, writing results to `out` and messages to `err`

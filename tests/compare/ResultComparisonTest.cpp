@@ -147,6 +147,10 @@ TEST(ResultComparisonTest, AColumnOneSideLacksIsNamedAndTheRestCompared)
     const CResultComparison keyed = Compare(ref, lacking, {u"note"_qs});
     EXPECT_EQ(keyed.Summary(1), u"cannot compare: no key column note here"_qs);
     EXPECT_FALSE(keyed.AllAgree());
+    // One neither has belongs to another result set: whole rows are compared.
+    const CResultComparison unkeyed = Compare(ref, extra, {u"zip"_qs});
+    EXPECT_FALSE(unkeyed.Against(1).Keyed());
+    EXPECT_EQ(CountsOf(unkeyed.Against(1)), (Counts{1, 0, 0, 0}));
 }
 
 TEST(ResultComparisonTest, NullIsNotEmptyTextInValuesAndKeys)
@@ -212,7 +216,9 @@ TEST(ResultComparisonTest, StepsMatchAComparisonAtOnceAndStopLeavesItIncomplete)
     Rows otherRows;
     QHash<QString, int> balance;
     for (int i = 0; i < 3000; ++i) {
-        const QStringList row = {QString::number(random() % 40), QString::number(random() % 3)};
+        // NULL and empty text among the values: the marks are walked both ways.
+        static const QStringList kSecond = {u"0"_qs, u"1"_qs, u""_qs, u"<NULL>"_qs};
+        const QStringList row = {QString::number(random() % 40), kSecond[random() % 4]};
         const bool toReference = random() % 2 == 0;
         (toReference ? refRows : otherRows) << row;
         balance[row.join(u'\t')] += toReference ? 1 : -1;

@@ -171,3 +171,16 @@ TEST(RunnerCommandLine, HelpAndVersionWinOverTheRestOfTheLine)
     EXPECT_TRUE(Refusal({u"--connect"_qs, u"D"_qs, u"--save-as"_qs, u"o"_qs, u"f"_qs})
                     .startsWith(u"Only one of"_qs));
 }
+
+TEST(RunnerCommandLine, CompareTakesKeyColumnsSeparatedByCommas)
+{
+    auto compare = Parsed({u"--compare"_qs, u"--key"_qs, u"id, Region"_qs, u"q.sql"_qs});
+    EXPECT_TRUE(compare.compare);
+    EXPECT_EQ(compare.keyColumns, (QStringList{u"id"_qs, u"Region"_qs}));
+    EXPECT_FALSE(Parsed({u"q.sql"_qs}).compare);
+    EXPECT_EQ(Refusal({u"--key"_qs, u"id"_qs, u"q.sql"_qs}), u"--key goes with --compare."_qs);
+    EXPECT_TRUE(Refusal({u"--compare"_qs, u"--key"_qs, u"id,,x"_qs, u"q.sql"_qs})
+                    .contains(u"column names"_qs));
+    EXPECT_TRUE(
+        Refusal({u"--compare"_qs, u"--print-document"_qs, u"q.sql"_qs}).contains(u"--compare"_qs));
+}
