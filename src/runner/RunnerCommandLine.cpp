@@ -70,6 +70,17 @@ bool CRunnerCommandLine::ParseJobs(const QString& text)
            Fail(QStringLiteral("--jobs needs a number of connections (0 for all at once)."));
 }
 
+bool CRunnerCommandLine::ParseFormat(const QString& text)
+{
+    static const QStringList kFormats{u"tsv"_qs, u"csv"_qs, u"json"_qs, u"ndjson"_qs,
+                                      u"markdown"_qs};
+    if (!kFormats.contains(text)) {
+        return Fail(QStringLiteral("--format needs one of %1.").arg(kFormats.join(u", ")));
+    }
+    format = *ResultFormatNamed(text);
+    return true;
+}
+
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
 {
     QStringList positional;
@@ -109,6 +120,10 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             ok = TakeValue(arguments, i, value) && ParseMemoryLimit(value);
         } else if (arg == u"--jobs") {
             ok = TakeValue(arguments, i, value) && ParseJobs(value);
+        } else if (arg == u"--format") {
+            ok = TakeValue(arguments, i, value) && ParseFormat(value);
+        } else if (arg == u"--output") {
+            ok = TakeValue(arguments, i, resultsFile);
         } else if (arg == u"--progress") {
             progress = true;
         } else if (arg == u"--timing") {
@@ -131,11 +146,12 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
         m_command = Command::Run;
     }
     const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
-                            progress || timing || resultMemoryLimitMB != 0 || jobs != 0;
+                            progress || timing || resultMemoryLimitMB != 0 || jobs != 0 ||
+                            format != ResultFormat::Tsv || !resultsFile.isNull();
     if (runOptions && m_command != Command::Run && m_command != Command::Help) {
         return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
-                                   "--result-memory-limit, --jobs, --progress and --timing go "
-                                   "with a document to run."));
+                                   "--result-memory-limit, --jobs, --progress, --timing, "
+                                   "--format and --output go with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
@@ -194,10 +210,16 @@ QString CRunnerCommandLine::Usage()
         "Usage:\n"
         "  tessella-run [--dsn NAME [--user U] [--password P] [--timeout S]]... [--jobs N]\n"
         "               [--separator SEP | --no-separator] [--ignore-info] [--reconnect]\n"
-        "               [--result-memory-limit MB] [--progress] [--timing] FILE\n"
+        "               [--result-memory-limit MB] [--progress] [--timing]\n"
+        "               [--format tsv|csv|json|ndjson|markdown] [--output OUT] FILE\n"
         "      Runs FILE's SQL on its enabled connections and the given ones; --jobs N lets\n"
         "      at most N of them query at once, the others waiting for their turn\n"
         "      (0, the default: all at once).\n"
+        "      --format: tsv (the default) writes the result list, a line an element;\n"
+        "      csv, json, ndjson and markdown write the result sets, each connection's\n"
+        "      in the document's order, batch and result numbered from 1, NULL as null\n"
+        "      (json, ndjson) or an empty unquoted field (csv). --output OUT writes them\n"
+        "      to OUT, whole or not at all, instead of to standard output.\n"
         "  tessella-run --print-document FILE\n"
         "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
         "      Saves FILE as OUT, with the given connections added.\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/CConnectionData.h"
+#include "formats/ResultFormats.h"
 
 #include <QIODevice>
 #include <QString>
@@ -66,6 +67,10 @@ public:
     // --jobs N: at most N connections query at once, the others waiting for their turn in the
     // document's order; 0 for all at once. The runner's own: the workbench's setting is not read.
     int jobs = 0;
+    // --format: how results are written; tsv, the element lines, unless given.
+    ResultFormat format = ResultFormat::Tsv;
+    // --output FILE: the results go there, written whole or not at all, instead of to stdout.
+    QString resultsFile;
 
 private:
     bool Fail(const QString& message);
@@ -74,6 +79,7 @@ private:
     bool ParseTimeOut(const QString& text, int& seconds);
     bool ParseMemoryLimit(const QString& text);
     bool ParseJobs(const QString& text);
+    bool ParseFormat(const QString& text);
     bool Finish(const QStringList& positional);
 
     Command m_command = Command::None;
