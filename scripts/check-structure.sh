@@ -23,7 +23,7 @@ declare -A may_include=(
     [runner]="runner formats execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
-    [views]="views results appbase execution document odbc"
+    [views]="views results appbase formats execution document odbc"
     [app]="app views results appbase execution document odbc"
 )
 
