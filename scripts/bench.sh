@@ -24,6 +24,7 @@ BENCHMARKS=(
     bench/intake/bench_intake
     bench/gui_stream/bench_gui_stream
     bench/copy/bench_copy
+    bench/export/bench_export
     bench/startup/bench_startup
 )
 
