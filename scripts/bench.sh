@@ -26,6 +26,7 @@ BENCHMARKS=(
     bench/copy/bench_copy
     bench/grid/bench_grid
     bench/compare/bench_compare
+    bench/export/bench_export
     bench/startup/bench_startup
 )
 

@@ -24,7 +24,7 @@ declare -A may_include=(
     [runner]="runner keyring formats execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
-    [views]="views results appbase keyring execution document odbc"
+    [views]="views results appbase keyring formats execution document odbc"
     [app]="app views results appbase keyring execution document odbc"
     [compare]="compare execution document odbc"
 )

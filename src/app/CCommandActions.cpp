@@ -25,6 +25,7 @@ QList<ActionDescription> Descriptions()
         {Command::FileClose, "&Close", nullptr, {}, nullptr},
         {Command::FileSave, "&Save\tCtrl+S", "Save", {K(Qt::CTRL | Qt::Key_S)}, "save"},
         {Command::FileSaveAs, "Save &As...", nullptr, {}, nullptr},
+        {Command::FileExportResults, "&Export Results...", nullptr, {}, nullptr},
         {Command::FilePrint, "&Print...\tCtrl+P", "Print", {K(Qt::CTRL | Qt::Key_P)}, "print"},
         {Command::FilePrintPreview, "Print Pre&view", nullptr, {}, nullptr},
         {Command::FilePrintSetup, "P&rint Setup...", nullptr, {}, nullptr},

@@ -7,6 +7,7 @@
 #include "appbase/CCommandTarget.h"
 #include "appbase/CMessageStrings.h"
 #include "views/CChildFrame.h"
+#include "views/CDlgExportResults.h"
 #include "views/CQueryDocument.h"
 #include "views/CTessellaView.h"
 
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QToolBar>
@@ -27,17 +29,12 @@ const Command kEditCommands[] = {Command::EditUndo,  Command::EditCut,       Com
                                  Command::EditFind,  Command::EditFindNext,  Command::EditReplace};
 
 // Commands that need a document window and nothing more.
-const Command kWindowCommands[] = {Command::FileClose,
-                                   Command::FileSave,
-                                   Command::FileSaveAs,
-                                   Command::FilePrint,
-                                   Command::FilePrintPreview,
-                                   Command::WindowCascade,
-                                   Command::WindowTileHorizontal,
-                                   Command::WindowTileVertical,
-                                   Command::WindowArrange,
-                                   Command::WindowSplit,
-                                   Command::NextPane,
+const Command kWindowCommands[] = {Command::FileClose,          Command::FileSave,
+                                   Command::FileSaveAs,         Command::FileExportResults,
+                                   Command::FilePrint,          Command::FilePrintPreview,
+                                   Command::WindowCascade,      Command::WindowTileHorizontal,
+                                   Command::WindowTileVertical, Command::WindowArrange,
+                                   Command::WindowSplit,        Command::NextPane,
                                    Command::PreviousPane};
 
 QStringList LocalFiles(const QMimeData* data)
@@ -169,6 +166,9 @@ void CMainFrame::OnDocumentCommand(Command command)
     case Command::FileSaveAs:
         child->SaveAs();
         break;
+    case Command::FileExportResults:
+        ExportResults(*child);
+        break;
     case Command::FilePrint:
         m_printer.Print(*child->Editor(), this);
         break;
@@ -298,4 +298,16 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+}
+
+void CMainFrame::ExportResults(CChildFrame& child)
+{
+    const CTessellaDoc& run = child.Document().RunDocument();
+    if (!run.IsIdle()) {
+        QMessageBox::information(this, tr("Export Results"),
+                                 tr("The results can be exported once the run has ended."));
+        return;
+    }
+    CDlgExportResults dialog(run.Results(), this);
+    dialog.exec();
 }

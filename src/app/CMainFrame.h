@@ -52,6 +52,8 @@ private:
     void CreateStatusBar();
     void ConnectDocumentCommands();
     void OnDocumentCommand(Command command);
+    // File › Export Results… for the window's last run; not while it runs.
+    void ExportResults(CChildFrame& child);
     void OnEditCommand(Command command);
     void OnSubWindowActivated();
     void UpdateTitle();

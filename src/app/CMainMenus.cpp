@@ -30,7 +30,8 @@ void CMainMenus::BuildFileMenu()
     m_file = AddMenu(tr("&File"));
     m_file->addAction(m_actions.Action(Command::FileNew));
     m_file->addAction(m_actions.Action(Command::FileOpen));
-    for (Command command : {Command::FileClose, Command::FileSave, Command::FileSaveAs}) {
+    for (Command command :
+         {Command::FileClose, Command::FileSave, Command::FileSaveAs, Command::FileExportResults}) {
         m_file->addAction(m_actions.Action(command));
         m_documentOnly << m_actions.Action(command);
     }

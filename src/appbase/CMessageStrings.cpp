@@ -41,6 +41,8 @@ const QHash<int, const char*>& Table()
             {Id(Command::FileClose), "Close the active document"},
             {Id(Command::FileSave), "Save the active document"},
             {Id(Command::FileSaveAs), "Save the active document under a new name"},
+            {Id(Command::FileExportResults),
+             "Write the result sets of the last run to CSV, TSV, JSON, NDJSON or XLSX files"},
             {Id(Command::FilePrintSetup), "Change the printer and printing options"},
             {Id(Command::FilePrint), "Print the SQL text of the active document"},
             {Id(Command::FilePrintPreview), "Show the SQL text as it will be printed"},

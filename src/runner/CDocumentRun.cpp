@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
+#include <QSaveFile>
 
 #include <chrono>
 #include <cstdio>
@@ -68,11 +69,20 @@ int CDocumentRun::Execute()
     ApplySettings(document);
     COrderedOutput output(m_out, GroupOrder(document));
     CHeadlessResultsWindow window(document);
+    QSaveFile resultsFile(m_commandLine.resultsFile);
+    if (!m_commandLine.resultsFile.isEmpty()) {
+        if (!resultsFile.open(QIODevice::WriteOnly)) {
+            std::fprintf(m_err, "Cannot write %s: %s\n",
+                         m_commandLine.resultsFile.toUtf8().constData(),
+                         resultsFile.errorString().toUtf8().constData());
+            return ExitUsageOrFileError;
+        }
+        output.SetDevice(&resultsFile);
+    }
+    output.SetFormat(m_commandLine.format, m_err);
     // Rows to compare stay in the document's store, as the workbench keeps them.
     if (!m_commandLine.compare) {
-        window.SetSink([&output](const QString& connection, const CElemArray::Elements& elements) {
-            output.Take(connection, elements);
-        });
+        window.SetSink([&output](const CPostElemArray& batch) { output.Take(batch); });
     }
     document.SetResultsWindow(&window);
     m_terminal = isatty(fileno(m_err)) != 0;
@@ -93,14 +103,28 @@ int CDocumentRun::Execute()
                      static_cast<long long>(window.LastIntakeNs()),
                      static_cast<long long>(CHeadlessResultsWindow::MonotonicNs()));
     }
+    if (!m_commandLine.resultsFile.isEmpty() && !CStopSignals::Received() &&
+        !resultsFile.commit()) {
+        std::fprintf(m_err, "Cannot write %s: %s\n", m_commandLine.resultsFile.toUtf8().constData(),
+                     resultsFile.errorString().toUtf8().constData());
+        return ExitUsageOrFileError;
+    }
     if (const int signal = CStopSignals::Received()) {
         // Without the destructors: they would wait for threads that may never return from
         // their driver call, and close connections whose servers may not answer.
         std::fflush(m_out);
-        std::fprintf(m_err,
-                     "tessella-run: stopped by SIG%s; the output holds the rows written until "
-                     "then, each line whole.\n",
-                     sigabbrev_np(signal));
+        if (m_commandLine.resultsFile.isEmpty()) {
+            std::fprintf(m_err,
+                         "tessella-run: stopped by SIG%s; the output holds the rows written "
+                         "until then, each line whole.\n",
+                         sigabbrev_np(signal));
+        } else {
+            // Written whole or not at all: the file is left as it was.
+            resultsFile.cancelWriting();
+            resultsFile.commit(); // removes the temporary file
+            std::fprintf(m_err, "tessella-run: stopped by SIG%s; %s is left as it was.\n",
+                         sigabbrev_np(signal), m_commandLine.resultsFile.toUtf8().constData());
+        }
         std::fflush(m_err);
         _exit(CStopSignals::ExitCode(signal));
     }

@@ -30,7 +30,7 @@ bool CHeadlessResultsWindow::TakeToSink(QEvent* event)
         return false;
     }
     // Read where it is, then let go: its thread frees it on the heap it came from.
-    m_sink(batch->m_connectionName, batch->All());
+    m_sink(*batch);
     m_document.ReleaseBatch(*batch);
     return true;
 }

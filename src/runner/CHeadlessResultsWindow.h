@@ -1,6 +1,6 @@
 #pragma once
 
-#include "execution/CElemArray.h"
+#include "execution/CPostElemArray.h"
 
 #include <QObject>
 #include <QString>
@@ -18,8 +18,7 @@ public:
     // Reads a batch's elements, which are gone once it returns: their texts borrow the batch's
     // memory, so that even a copy of one (QString's, which shares it) must not be kept; a deep
     // copy (QString(text.constData(), text.size())) may.
-    using Sink =
-        std::function<void(const QString& connection, const CElemArray::Elements& elements)>;
+    using Sink = std::function<void(const CPostElemArray& batch)>;
 
     explicit CHeadlessResultsWindow(CTessellaDoc& document) : m_document(document) {}
 

@@ -1,5 +1,7 @@
 #include "runner/COrderedOutput.h"
 
+#include "execution/CPostElemArray.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -59,11 +61,17 @@ void COrderedOutput::Encode(std::size_t group, int kind, QStringView text)
         textStart, out, [](char c) { return c == '\r' || c == '\n'; }, ' ');
     *out++ = '\n';
     block.resize(out - block.constData());
+    Spill(group);
+}
+
+void COrderedOutput::Spill(std::size_t group)
+{
+    QByteArray& block = m_groups[group].block;
     if (block.size() < kBlock) {
         return;
     }
     if (group == m_current) {
-        Emit(block);
+        Emit(m_groups[group], block);
     } else {
         m_groups[group].held.push_back(std::exchange(block, QByteArray()));
     }
@@ -71,7 +79,11 @@ void COrderedOutput::Encode(std::size_t group, int kind, QStringView text)
 
 void COrderedOutput::Complete(const QString& connection)
 {
-    m_groups[IndexOf(connection)].complete = true;
+    Group& group = m_groups[IndexOf(connection)];
+    group.complete = true;
+    if (group.writer) {
+        group.writer->EndSet();
+    }
     Advance();
 }
 
@@ -83,7 +95,7 @@ void COrderedOutput::Advance()
         if (!group.complete) {
             return;
         }
-        Emit(group.block);
+        Emit(group, group.block);
         group.block = QByteArray();
         ++m_current;
     }
@@ -92,7 +104,7 @@ void COrderedOutput::Advance()
 void COrderedOutput::WriteHeld(Group& group)
 {
     while (!group.held.empty()) {
-        Emit(group.held.front());
+        Emit(group, group.held.front());
         group.held.pop_front();
     }
 }
@@ -100,28 +112,111 @@ void COrderedOutput::WriteHeld(Group& group)
 void COrderedOutput::WritePending()
 {
     if (m_current < m_groups.size()) {
-        Emit(m_groups[m_current].block);
+        Emit(m_groups[m_current], m_groups[m_current].block);
     }
 }
 
 void COrderedOutput::Finish()
 {
+    EndSets();
     for (; m_current < m_groups.size(); ++m_current) {
         Group& group = m_groups[m_current];
         WriteHeld(group);
-        Emit(group.block);
+        Emit(group, group.block);
         group.block = QByteArray();
     }
-    std::fflush(m_out);
+    if (m_format) {
+        QByteArray none;
+        Write(MakeResultWriter(*m_format, none, {})->Epilogue());
+    }
+    if (!m_device) {
+        std::fflush(m_out);
+    }
 }
 
-void COrderedOutput::Emit(QByteArray& bytes)
+void COrderedOutput::EndSets()
+{
+    for (Group& group : m_groups) {
+        if (group.writer) {
+            group.writer->EndSet();
+        }
+    }
+}
+
+void COrderedOutput::Emit(Group& group, QByteArray& bytes)
 {
     if (bytes.isEmpty()) {
         return;
     }
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), m_out);
-    std::fflush(m_out);
+    if (!group.written && m_anyWritten) {
+        Write(m_between);
+    }
+    group.written = true;
+    m_anyWritten = true;
+    Write(std::string_view(bytes.constData(), size_t(bytes.size())));
     // Emptied, not freed: the streaming group fills it again.
     bytes.resize(0);
+}
+
+void COrderedOutput::Write(std::string_view bytes)
+{
+    if (bytes.empty()) {
+        return;
+    }
+    if (m_device) {
+        m_device->write(bytes.data(), qint64(bytes.size()));
+        return;
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), m_out);
+    std::fflush(m_out);
+}
+
+void COrderedOutput::SetFormat(ResultFormat format, std::FILE* errors)
+{
+    m_errors = errors;
+    if (format == ResultFormat::Tsv) {
+        return; // the element lines, as ever
+    }
+    m_format = format;
+    QByteArray none;
+    const auto writer = MakeResultWriter(format, none, {});
+    m_between = writer->Between();
+    Write(writer->Prologue());
+}
+
+void COrderedOutput::Take(const CPostElemArray& batch)
+{
+    if (!m_format) {
+        Take(batch.m_connectionName, batch.All());
+        return;
+    }
+    TakeSets(IndexOf(batch.m_connectionName), batch);
+}
+
+void COrderedOutput::TakeSets(std::size_t index, const CPostElemArray& batch)
+{
+    Group& group = m_groups[index];
+    if (!group.writer) {
+        group.block.reserve(kBlock + 4096);
+        group.writer = MakeResultWriter(*m_format, group.block, {});
+    }
+    const CElemArray::Elements& elements = batch.All();
+    auto start = batch.SetStarts().cbegin();
+    for (qsizetype i = 0; i < qsizetype(elements.size()); ++i) {
+        const CBufferElem& element = elements[size_t(i)];
+        if (element.m_kind == ElemHeader && start != batch.SetStarts().cend() &&
+            start->element == i) {
+            CSetHeader header{group.name, start->batch, start->result, element.m_text.split(u'\t')};
+            group.columns = header.columns.size();
+            group.writer->BeginSet(header);
+            ++start;
+        } else if (element.m_kind == ElemRow && group.writer->InSet()) {
+            group.writer->WriteRow(
+                group.fields.Split(element.m_text, group.columns, batch.Marks().Of(i)));
+        } else if (element.m_kind == ElemError && m_errors) {
+            QString line = QStringLiteral("%1: %2\n").arg(group.name, element.m_text);
+            std::fputs(line.toUtf8().constData(), m_errors);
+        }
+        Spill(index);
+    }
 }

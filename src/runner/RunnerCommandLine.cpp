@@ -90,6 +90,17 @@ bool CRunnerCommandLine::ParseKeys(const QString& text)
     return true;
 }
 
+bool CRunnerCommandLine::ParseFormat(const QString& text)
+{
+    static const QStringList kFormats{u"tsv"_qs, u"csv"_qs, u"json"_qs, u"ndjson"_qs,
+                                      u"markdown"_qs};
+    if (!kFormats.contains(text)) {
+        return Fail(QStringLiteral("--format needs one of %1.").arg(kFormats.join(u", ")));
+    }
+    format = *ResultFormatNamed(text);
+    return true;
+}
+
 bool CRunnerCommandLine::Parse(const QStringList& arguments)
 {
     QStringList positional;
@@ -135,6 +146,10 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             compare = true;
         } else if (arg == u"--key") {
             ok = TakeValue(arguments, i, value) && ParseKeys(value);
+        } else if (arg == u"--format") {
+            ok = TakeValue(arguments, i, value) && ParseFormat(value);
+        } else if (arg == u"--output") {
+            ok = TakeValue(arguments, i, resultsFile);
         } else if (arg == u"--progress") {
             progress = true;
         } else if (arg == u"--timing") {
@@ -157,17 +172,17 @@ bool CRunnerCommandLine::Finish(const QStringList& positional)
         m_command = Command::Run;
     }
     const bool runOptions = !separator.isNull() || noSeparator || ignoreInfo || reconnect ||
-                            progress || timing || resultMemoryLimitMB != 0 || jobs != 0;
+                            progress || timing || resultMemoryLimitMB != 0 || jobs != 0 ||
+                            format != ResultFormat::Tsv || !resultsFile.isNull();
     if (!keyColumns.isEmpty() && !compare) {
         return Fail(QStringLiteral("--key goes with --compare."));
     }
     // Help and the version are given whatever else the line holds.
     const bool informs = m_command == Command::Help || m_command == Command::Version;
     if ((runOptions || compare) && m_command != Command::Run && !informs) {
-        return Fail(
-            QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
-                           "--result-memory-limit, --jobs, --progress, --timing and --compare go "
-                           "with a document to run."));
+        return Fail(QStringLiteral("--separator, --no-separator, --ignore-info, --reconnect, "
+                                   "--result-memory-limit, --jobs, --progress, --timing, "
+                                   "--format, --output and --compare go with a document to run."));
     }
     // A saved copy may get connections of its own.
     const bool takesDataSources = m_command == Command::Run || m_command == Command::SaveAs;
@@ -247,6 +262,10 @@ const QList<CRunnerCommandLine::Option>& CRunnerCommandLine::Options()
         {u"--timing"_qs,
          {},
          u"a last line on standard error with the clock of intake and output"_qs},
+        {u"--format"_qs, u"FORMAT"_qs,
+         u"tsv (the result list, default), csv, json, ndjson or markdown"_qs},
+        {u"--output"_qs, u"OUT"_qs,
+         u"write the results to OUT, whole or not at all, not to stdout"_qs},
         {u"--compare"_qs,
          {},
          u"print how the connections' result sets differ, not the rows (3: differ)"_qs},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/CConnectionData.h"
+#include "formats/ResultFormats.h"
 
 #include <QIODevice>
 #include <QString>
@@ -86,6 +87,10 @@ public:
     // is compared with the first connection's; --key COL,...: the columns that identify a row.
     bool compare = false;
     QStringList keyColumns;
+    // --format: how results are written; tsv, the element lines, unless given.
+    ResultFormat format = ResultFormat::Tsv;
+    // --output FILE: the results go there, written whole or not at all, instead of to stdout.
+    QString resultsFile;
 
 private:
     bool Fail(const QString& message);
@@ -95,6 +100,7 @@ private:
     bool ParseMemoryLimit(const QString& text);
     bool ParseJobs(const QString& text);
     bool ParseKeys(const QString& text);
+    bool ParseFormat(const QString& text);
     bool Finish(const QStringList& positional);
 
     Command m_command = Command::None;

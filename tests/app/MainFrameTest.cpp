@@ -48,8 +48,8 @@ private slots:
                  (QStringList{"&File", "&Edit", "&Query", "&View", "&Window", "&Help"}));
         QCOMPARE(VisibleItems(Frame()->Menus().FileMenu()),
                  (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                              "Save &As...", "&Print...\tCtrl+P", "Print Pre&view",
-                              "P&rint Setup...", "Recent File", "E&xit"}));
+                              "Save &As...", "&Export Results...", "&Print...\tCtrl+P",
+                              "Print Pre&view", "P&rint Setup...", "Recent File", "E&xit"}));
         CloseAll();
         QCOMPARE(VisibleMenus(), (QStringList{"&File", "&View", "&Help"}));
         QCOMPARE(VisibleItems(Frame()->Menus().FileMenu()),

@@ -1,4 +1,10 @@
 #include "runner/COrderedOutput.h"
+#include "ReadBack.h"
+
+#include "execution/CPostElemArray.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,4 +77,57 @@ TEST(OrderedOutput, LaterGroupsWaitForTheirTurnThenStream)
     EXPECT_TRUE(stream.Written() == groupA + groupB + groupC) << "C streams now";
     output.Finish();
     EXPECT_TRUE(stream.Written() == groupA + groupB + groupC + "0\tUnlisted\n3\tu1\n");
+}
+
+namespace {
+
+// A batch of one set: its header, then rows of "<n>\t<text>" with the second value NULL in
+// every odd row.
+std::unique_ptr<CPostElemArray> SetBatch(const QString& connection, int batch, int rows,
+                                         const QString& text)
+{
+    auto posted = std::make_unique<CPostElemArray>(connection, rows + 1);
+    posted->AddHeader(u"n\tv", batch, 0);
+    odbc::ValueMarks marks;
+    for (int row = 0; row < rows; ++row) {
+        marks.Reset(2);
+        if (row % 2 == 1) {
+            marks.MarkNull(1);
+        }
+        posted->AddRow(QStringLiteral("%1\t%2").arg(row).arg(row % 2 ? QString() : text), marks);
+    }
+    return posted;
+}
+
+} // namespace
+
+TEST(OrderedOutput, JsonStaysOneValidArrayWhileLaterGroupsWait)
+{
+    MemoryStream stream;
+    COrderedOutput output(stream.File(), {u"A"_qs, u"B"_qs, u"C"_qs});
+    output.SetFormat(ResultFormat::Json, nullptr);
+    // B's rows fill blocks that wait for A; C returns nothing.
+    const QString wide(400, u'w');
+    const int rows = int(3 * COrderedOutput::kBlock / 400);
+    output.Take(*SetBatch(u"B"_qs, 0, rows, wide));
+    output.Take(*SetBatch(u"A"_qs, 0, 3, u"a"_qs));
+    output.WritePending();
+    const qsizetype beforeA = stream.Written().size();
+    EXPECT_LT(beforeA, COrderedOutput::kBlock) << "B waits for A";
+    output.Take(*SetBatch(u"A"_qs, 1, 2, u"a2"_qs));
+    output.Complete(u"B"_qs);
+    output.Complete(u"A"_qs);
+    output.Complete(u"C"_qs);
+    output.Finish();
+
+    const QJsonArray sets = ReadBack(u"json"_qs, stream.Written()).toArray();
+    ASSERT_EQ(sets.size(), 3);
+    EXPECT_EQ(sets[0][u"connection"_qs].toString(), u"A"_qs);
+    EXPECT_EQ(sets[1][u"batch"_qs].toInt(), 2);
+    EXPECT_EQ(sets[1][u"rows"_qs].toArray().size(), 2);
+    EXPECT_EQ(sets[2][u"connection"_qs].toString(), u"B"_qs);
+    const QJsonArray bRows = sets[2][u"rows"_qs].toArray();
+    ASSERT_EQ(bRows.size(), rows);
+    EXPECT_EQ(bRows[rows - 2].toArray(), (QJsonArray{QString::number(rows - 2), wide}));
+    EXPECT_TRUE(bRows[rows - 1][1].isNull());
 }
