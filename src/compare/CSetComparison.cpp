@@ -39,8 +39,7 @@ QString ColumnList(const QStringList& names, const char* one, const char* many)
 
 CSetComparison::CSetComparison(const CResultSet& reference, const CResultSet& other,
                                const QStringList& keyColumns)
-    : m_reference(reference), m_other(other), m_columns(reference.Columns(), other.Columns()),
-      m_referenceMarks(reference), m_otherMarks(other)
+    : m_reference(reference), m_other(other), m_columns(reference.Columns(), other.Columns())
 {
     if (m_columns.Common().empty()) {
         m_problem = QStringLiteral("no column in common");
@@ -174,7 +173,7 @@ void CSetComparison::ScanCutsRow(qsizetype cursor)
     const bool reference = cursor < m_reference.RowCount();
     const CResultSet& set = reference ? m_reference : m_other;
     const qsizetype row = reference ? cursor : cursor - m_reference.RowCount();
-    const CMarkTable::Marks marks = (reference ? m_referenceMarks : m_otherMarks).At(row);
+    const CMarkTable::Marks marks = (reference ? m_reference : m_other).Marks(row);
     if (!marks.Any()) {
         return;
     }
@@ -218,7 +217,7 @@ bool CSetComparison::Equal(const std::vector<int>& columns, const CRowCells& ref
 
 void CSetComparison::BuildRow(qsizetype row)
 {
-    m_cells.Read(m_reference, row, m_referenceMarks.At(row));
+    m_cells.Read(m_reference, row, m_reference.Marks(row));
     const quint64 h = KeyHash(m_cells, true);
     m_hashes[size_t(row)] = h;
     quint32& head = m_heads[size_t(h & m_mask)];
@@ -228,7 +227,7 @@ void CSetComparison::BuildRow(qsizetype row)
 
 void CSetComparison::ProbeRow(qsizetype row)
 {
-    m_cells.Read(m_other, row, m_otherMarks.At(row));
+    m_cells.Read(m_other, row, m_other.Marks(row));
     const quint64 h = KeyHash(m_cells, false);
     quint32* link = &m_heads[size_t(h & m_mask)];
     quint32* firstKeyMatch = nullptr;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "compare/CColumnPairing.h"
-#include "compare/CMarkCursor.h"
 #include "compare/CRowCells.h"
 
 #include <QHash>
@@ -120,8 +119,6 @@ private:
     std::vector<RowStatus> m_otherStatus;
     QHash<qsizetype, qsizetype> m_referencePartner; // of rows that differ
     QHash<qsizetype, qsizetype> m_otherPartner;
-    CMarkCursor m_referenceMarks; // the phases walk the rows in order
-    CMarkCursor m_otherMarks;
     CRowCells m_cells;          // the row being hashed or probed
     CRowCells m_candidateCells; // a reference row it meets
 

@@ -33,10 +33,6 @@ public:
     QString Value(qsizetype row, int column) const { return Row(row).Field(column); }
     // The row of the connection's group (title row 0) that holds the set's `row`.
     qsizetype GroupRow(qsizetype row) const;
-    // The marks of the connection's group, by group row: for a reader that walks the rows in
-    // order instead of looking up each row's marks.
-    const CMarkTable& GroupMarks() const { return *m_marks; }
-
     // The store's intake: the next row of the set is the group's `groupRow`.
     void AddRow(qsizetype groupRow);
 

@@ -269,7 +269,7 @@ const QList<CRunnerCommandLine::Option>& CRunnerCommandLine::Options()
         {u"--compare"_qs,
          {},
          u"print how the connections' result sets differ, not the rows (3: differ)"_qs},
-        {u"--key"_qs, u"COL,..."_qs,
+        {u"--key"_qs, u"COLUMNS"_qs,
          u"with --compare: match rows by these columns, not whole rows"_qs},
         {u"--print-document"_qs, u"FILE"_qs, u"print FILE's connections and SQL"_qs},
         {u"--save-as"_qs, u"OUT"_qs, u"save the document FILE as OUT (.tsl or bare SQL)"_qs},
