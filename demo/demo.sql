@@ -17,8 +17,9 @@ FROM customers ;
 SELECT order_id, returned_on, reason FROM returns ORDER BY returned_on ;
 
 -- ==== Comparison =========================================================
--- The rows of the batch below are the ones to set side by side across the branches: the
--- same price list everywhere but for a few products. A query to compare goes here.
+-- The same price list on every branch, but for a few products: pick this batch on the
+-- "Result Sets" tab, choose id as the key and press Compare to see which prices differ
+-- where (or run `tessella-run --compare --key id demo/demo.tsl`).
 
 SELECT id, title, price FROM products WHERE id <= 15 ORDER BY id ;
 
