@@ -14,17 +14,19 @@ root=${2:?root of the checkout}
 cd "$root" || exit 2
 
 # Which layers each layer may include, itself first. The runner sits beside the windows and
-# uses none of them. The keyring sits beside execution for both of them.
+# uses none of them. The keyring sits beside execution for both of them; the history of runs
+# sits on execution, below both.
 declare -A may_include=(
     [odbc]="odbc"
     [document]="document"
     [execution]="execution document odbc"
     [keyring]="keyring document"
-    [runner]="runner keyring execution document odbc"
+    [history]="history execution document odbc"
+    [runner]="runner history keyring execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
-    [views]="views results appbase keyring execution document odbc"
-    [app]="app views results appbase keyring execution document odbc"
+    [views]="views results appbase history keyring execution document odbc"
+    [app]="app views results appbase history keyring execution document odbc"
 )
 
 # The files that call ODBC and its installer: the statement and connection wrappers, those of
