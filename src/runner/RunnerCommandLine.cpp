@@ -113,6 +113,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             progress = true;
         } else if (arg == u"--timing") {
             timing = true;
+        } else if (arg == u"--no-history") {
+            noHistory = true;
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
             return Fail(QStringLiteral("Unknown option %1.").arg(arg));
         } else {
@@ -202,5 +204,6 @@ QString CRunnerCommandLine::Usage()
         "  tessella-run --save-as OUT FILE [--dsn NAME [--user U] [--password P] [--timeout S]]\n"
         "      Saves FILE as OUT, with the given connections added.\n"
         "  tessella-run --connect DSN [--user U] [--password P] [--timeout S]\n"
-        "  A password given as - is read from a line of standard input.\n");
+        "  A password given as - is read from a line of standard input.\n"
+        "  --no-history leaves the run out of the history of runs (kept in the data folder).\n");
 }
