@@ -9,6 +9,7 @@ enum class Command : int
     PasteFromFile = 32771,
     Options = 32772,
     ResetConnection = 32775,
+    ViewHistory = 32780,
     FileNew = 57600,
     FileOpen = 57601,
     FileClose = 57602,
