@@ -35,10 +35,11 @@ enum ListColumn
 
 QTreeWidgetItem* ListItem(const CHistoryRun& run)
 {
+    // A run that never ended has no counts, rather than counts of nothing.
+    auto count = [&run](qint64 value) { return run.finished ? QString::number(value) : QString(); };
     auto* item = new QTreeWidgetItem(
         {run.started.toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_qs), run.document,
-         run.connections.join(u", "_qs), QString::number(run.batches), QString::number(run.rows),
-         QString::number(run.errors),
+         run.connections.join(u", "_qs), count(run.batches), count(run.rows), count(run.errors),
          run.finished ? CHistoryDetail::Duration(run.durationMs) : QString(),
          CHistoryDetail::State(run)});
     item->setData(0, Qt::UserRole, run.id);
@@ -71,6 +72,9 @@ CHistoryWindow::CHistoryWindow(const QString& databasePath, QWidget* parent)
     m_list->setColumnWidth(ColumnTime, 140);
     m_list->setColumnWidth(ColumnDocument, 220);
     m_list->setColumnWidth(ColumnConnections, 180);
+    for (int column : {ColumnBatches, ColumnRows, ColumnErrors, ColumnDuration}) {
+        m_list->setColumnWidth(column, 70);
+    }
     auto* refresh = new QPushButton(tr("Refresh"), this);
 
     auto* top = new QHBoxLayout;

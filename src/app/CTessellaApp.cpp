@@ -11,6 +11,7 @@
 #include "history/CRunHistory.h"
 #include "views/CAboutDlg.h"
 #include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
 #include "views/CTessellaView.h"
 
 #include <QApplication>
@@ -165,7 +166,7 @@ void CTessellaApp::OpenInNewDocument(const QString& sqlText)
     }
     frame->Editor()->SetDocumentText(sqlText);
     // Text from elsewhere, not yet in any file.
-    frame->Editor()->setModified(true);
+    frame->Document().SetModifiedFlag(true);
 }
 
 void CTessellaApp::OnAppAbout()
