@@ -14,18 +14,20 @@ root=${2:?root of the checkout}
 cd "$root" || exit 2
 
 # Which layers each layer may include, itself first. The runner sits beside the windows and
-# uses none of them. The keyring sits beside execution for both of them.
+# uses none of them. The keyring sits beside execution for both of them; the history of runs
+# sits on execution, below both.
 declare -A may_include=(
     [odbc]="odbc"
     [document]="document"
     [execution]="execution document odbc"
     [keyring]="keyring document"
     [formats]="formats execution document odbc"
-    [runner]="runner keyring formats execution document odbc"
+    [history]="history execution document odbc"
+    [runner]="runner history keyring formats execution document odbc"
     [appbase]="appbase odbc"
     [results]="results appbase execution document odbc"
-    [views]="views results appbase keyring formats execution document odbc"
-    [app]="app views results appbase keyring execution document odbc"
+    [views]="views results appbase history keyring formats execution document odbc"
+    [app]="app views results appbase history keyring execution document odbc"
     [compare]="compare execution document odbc"
 )
 for layer in runner results views app; do may_include[$layer]+=" compare"; done

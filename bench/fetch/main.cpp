@@ -328,6 +328,8 @@ int main(int argc, char** argv)
     }
     // The runner's settings file stays out of it too.
     qputenv("XDG_CONFIG_HOME", QDir(folder).filePath(u"config"_qs).toLocal8Bit());
+    // The history of runs goes there too, not into the user's.
+    qputenv("XDG_DATA_HOME", QDir(folder).filePath(u"data"_qs).toLocal8Bit());
     const qsizetype rows = CBenchDataSet::DefaultRows();
     const QString query = QDir(folder).filePath(u"query.sql"_qs);
     if (!WriteText(query, u"SELECT * FROM t\n"_qs)) {

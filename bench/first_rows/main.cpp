@@ -245,6 +245,8 @@ int main(int argc, char** argv)
     }
     // The user's settings stay out of it.
     qputenv("XDG_CONFIG_HOME", QDir(folder).filePath(u"config"_qs).toLocal8Bit());
+    // The history of runs goes there too, not into the user's.
+    qputenv("XDG_DATA_HOME", QDir(folder).filePath(u"data"_qs).toLocal8Bit());
     bool allMeasured = true;
     for (const Driver driver : {Driver::Sqlite, Driver::Postgres, Driver::MariaDb}) {
         if (!drivers.contains(CBenchOdbcConfig::DriverKey(driver))) {

@@ -531,6 +531,8 @@ bool MakeOdbcConfig(CBenchOdbcConfig& odbc, const QDir& folder, const QString& d
     odbc.AddSqlite(kDataSource, database);
     // Run settings from an empty store: the runner's are the defaults as well.
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
+    // The history of runs goes there too, not into the user's.
+    qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
     return true;
 }
 

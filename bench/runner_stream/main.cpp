@@ -70,7 +70,9 @@ int main(int argc, char** argv)
         return 1;
     }
     sqlFile.close();
-    CChildProcess runner(QStringLiteral(TESSELLA_RUNNER_PATH), {u"--dsn"_qs, dsn, sql});
+    // Not recorded: the user's history is no place for a benchmark's runs.
+    CChildProcess runner(QStringLiteral(TESSELLA_RUNNER_PATH),
+                         {u"--no-history"_qs, u"--dsn"_qs, dsn, sql});
     runner.SetOutput(work.filePath(u"out.txt"_qs));
     runner.SetErrors(work.filePath(u"err.txt"_qs));
     const CChildProcess::Outcome outcome = runner.Run();

@@ -66,6 +66,8 @@ bool MakeOdbcConfig(CBenchOdbcConfig& odbc, const QDir& folder, const QString& d
     odbc.AddSqlite(kDataSource, database);
     // The recent-file list and the run settings live here, not in the user's settings.
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
+    // The history of runs goes there too, not into the user's.
+    qputenv("XDG_DATA_HOME", folder.filePath(QStringLiteral("data")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     return true;
 }

@@ -66,6 +66,7 @@ QList<ActionDescription> Descriptions()
         {Command::ViewStatusBar, "&Status Bar", nullptr, {}, nullptr},
         {Command::WindowSplit, "S&plit", nullptr, {}, nullptr},
         {Command::Options, "Options...", "Options", {}, "options"},
+        {Command::ViewHistory, "&History...", nullptr, {}, nullptr},
         {Command::WindowCascade, "&Cascade", nullptr, {}, nullptr},
         {Command::WindowTileHorizontal, "Tile &horizontal", nullptr, {}, nullptr},
         {Command::WindowTileVertical, "Tile &vertical", nullptr, {}, nullptr},

@@ -77,6 +77,7 @@ void CMainMenus::BuildViewAndWindowMenus()
     m_viewSplit->setStatusTip(m_actions.Action(Command::WindowSplit)->statusTip());
     m_viewSplit->setEnabled(false); // nothing to split without a document
     view->addSeparator();
+    view->addAction(m_actions.Action(Command::ViewHistory));
     view->addAction(m_actions.Action(Command::Options));
 
     m_window = AddMenu(tr("&Window"));

@@ -3,12 +3,16 @@
 #include "app/CDlgOptions.h"
 #include "app/CDlgRecovery.h"
 #include "app/CDocumentManager.h"
+#include "app/CHistoryWindow.h"
 #include "app/CMainFrame.h"
 #include "app/CMainMenus.h"
 #include "app/CRecoveryManager.h"
 #include "appbase/CMessageStrings.h"
+#include "history/CRunHistory.h"
 #include "views/CAboutDlg.h"
 #include "views/CChildFrame.h"
+#include "views/CQueryDocument.h"
+#include "views/CTessellaView.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -79,6 +83,8 @@ void CTessellaApp::ConnectCommands()
     connect(frame.Action(Command::FileNew), &QAction::triggered, this, &CTessellaApp::OnFileNew);
     connect(frame.Action(Command::FileOpen), &QAction::triggered, this, &CTessellaApp::OnFileOpen);
     connect(frame.Action(Command::Options), &QAction::triggered, this, &CTessellaApp::OnOptions);
+    connect(frame.Action(Command::ViewHistory), &QAction::triggered, this,
+            &CTessellaApp::OnHistory);
     connect(frame.Action(Command::AppAbout), &QAction::triggered, this, &CTessellaApp::OnAppAbout);
     connect(&frame.Menus(), &CMainMenus::recentFileChosen, this, &CTessellaApp::OnOpenRecentFile);
     connect(&frame, &CMainFrame::filesDropped, this, &CTessellaApp::OpenFiles);
@@ -132,6 +138,35 @@ void CTessellaApp::OnOptions()
     CDlgOptions dialog(m_mainFrame.get());
     dialog.LoadSettings();
     dialog.exec();
+}
+
+void CTessellaApp::OnHistory()
+{
+    if (!m_history) {
+        m_history = new CHistoryWindow(CRunHistory::DefaultPath(), m_mainFrame.get());
+        connect(m_history, &CHistoryWindow::openInNewDocument, this,
+                &CTessellaApp::OpenInNewDocument);
+    }
+    m_history->show();
+    m_history->Refresh();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+CHistoryWindow* CTessellaApp::HistoryWindow() const
+{
+    return m_history;
+}
+
+void CTessellaApp::OpenInNewDocument(const QString& sqlText)
+{
+    CChildFrame* frame = m_documents->NewDocument();
+    if (!frame) {
+        return;
+    }
+    frame->Editor()->SetDocumentText(sqlText);
+    // Text from elsewhere, not yet in any file.
+    frame->Document().SetModifiedFlag(true);
 }
 
 void CTessellaApp::OnAppAbout()

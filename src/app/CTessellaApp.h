@@ -8,6 +8,7 @@
 #include <memory>
 
 class CDlgRecovery;
+class CHistoryWindow;
 class CDocumentManager;
 class CRecoveryManager;
 class CMainFrame;
@@ -40,6 +41,11 @@ public:
     void OnFileOpen();
     void OnOpenRecentFile(int index);
     void OnOptions();
+    void OnHistory();
+    // The history window, once "History..." made it.
+    CHistoryWindow* HistoryWindow() const;
+    // A new document holding `sqlText`, modified.
+    void OpenInNewDocument(const QString& sqlText);
     void OnAppAbout();
     void OpenFiles(const QStringList& paths);
 
@@ -55,4 +61,5 @@ private:
     std::unique_ptr<CDocumentManager> m_documents;
     std::unique_ptr<CRecoveryManager> m_recovery;
     QPointer<CDlgRecovery> m_recoveryOffer;
+    QPointer<CHistoryWindow> m_history;
 };

@@ -63,6 +63,7 @@ const QHash<int, const char*>& Table()
             {Id(Command::ViewStatusBar), "Show or hide the status bar"},
             {Id(Command::WindowSplit), "Move the splitters of the active window with the keys"},
             {Id(Command::Options), "General options."},
+            {Id(Command::ViewHistory), "List the runs of the past and their SQL"},
             {Id(Command::WindowCascade), "Arrange windows so they overlap"},
             {Id(Command::WindowTileHorizontal), "Arrange windows one above the other"},
             {Id(Command::WindowTileVertical), "Arrange windows side by side"},

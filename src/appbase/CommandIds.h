@@ -10,6 +10,7 @@ enum class Command : int
     Options = 32772,
     ResetConnection = 32775,
     FileExportResults = 32780,
+    ViewHistory = 32781,
     FileNew = 57600,
     FileOpen = 57601,
     FileClose = 57602,

@@ -6,6 +6,7 @@
 #include "odbc/CThreadODBC.h"
 #include "odbc/ValueText.h"
 
+#include <chrono>
 #include <new>
 
 #include <sys/resource.h>
@@ -19,6 +20,13 @@ constexpr int kCharsPerColumn = 20;
 // Handled batches kept for reuse: as many as the user-interface thread takes in at once, more
 // or less, while the thread fills the next.
 constexpr std::size_t kSpareBatches = 4;
+
+qint64 SteadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 } // namespace
 
@@ -68,7 +76,26 @@ void CQueryThread::OnStopRequested()
     }
 }
 
+qint64 CQueryThread::DurationMs() const
+{
+    const qint64 begun = m_begunNs.load(std::memory_order_acquire);
+    if (begun == 0) {
+        return 0;
+    }
+    const qint64 ended = m_endedNs.load(std::memory_order_acquire);
+    return ((ended != 0 ? ended : SteadyNs()) - begun) / 1000000;
+}
+
 int CQueryThread::Work()
+{
+    m_endedNs.store(0, std::memory_order_release);
+    m_begunNs.store(SteadyNs(), std::memory_order_release);
+    const int code = RunEntry();
+    m_endedNs.store(SteadyNs(), std::memory_order_release);
+    return code;
+}
+
+int CQueryThread::RunEntry()
 {
     m_flushAt = 10;
     if (!m_refusal.isEmpty()) {
@@ -325,6 +352,9 @@ void CQueryThread::AddElement(const QString& text, int kind)
 
 void CQueryThread::AddShaped(const QString& text, int kind, const Shape& shape)
 {
+    if (kind == ElemError) {
+        m_errors.fetch_add(1, std::memory_order_relaxed);
+    }
     const bool marked = shape.marks && shape.marks->Any();
     if (!m_budget->Charge(text, marked ? odbc::ValueMarks::BytesFor(shape.marks->Count()) : 0)) {
         m_cutShort = true;

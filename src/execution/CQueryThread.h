@@ -88,6 +88,13 @@ public:
     qint64 RowsReceived() const { return m_rows.load(std::memory_order_relaxed); }
     // The connection failed, or a batch failed to execute.
     bool Failed() const { return m_failed.load(std::memory_order_acquire); }
+    // Error lines of this entry's results so far; readable from any thread.
+    int ErrorCount() const { return m_errors.load(std::memory_order_relaxed); }
+    // How long the thread has worked in this run, until now while it works; 0 before it began.
+    qint64 DurationMs() const;
+    // The thread's work has begun in this run (a stop before its turn, or a failed Start, leaves
+    // it at false).
+    bool HasBegun() const { return m_begunNs.load(std::memory_order_acquire) != 0; }
     // Batches posted and not yet freed.
     std::size_t PostedCount() const { return m_posted.size(); }
 
@@ -98,6 +105,7 @@ protected:
     void OnStopRequested() override;
 
 private:
+    int RunEntry();
     void LowerPriorityOfThisThread() const;
     bool Connect(CThreadODBC& connection);
     void RunBatches(CThreadODBC& connection);
@@ -134,6 +142,10 @@ private:
     int m_longTextChars = CRunSettings::kDefaultLongTextLimit;
     std::atomic<qint64> m_rows{0};
     std::atomic<bool> m_failed{false};
+    std::atomic<int> m_errors{0};
+    // Steady-clock nanoseconds of the work's beginning and end; 0 until then.
+    std::atomic<qint64> m_begunNs{0};
+    std::atomic<qint64> m_endedNs{0};
     std::mutex m_activeLock;         // m_active against a stop from another thread
     CThreadODBC* m_active = nullptr; // the connection Work uses, while it uses it
 };

@@ -26,6 +26,8 @@ CRunSettings CRunSettings::Load()
         store.value(QStringLiteral("LongTextLimit"), kDefaultLongTextLimit).toInt(&number);
     settings.longTextLimit =
         number && longText > 0 ? std::min(longText, kMostLongTextLimit) : kDefaultLongTextLimit;
+    const int runs = store.value(QStringLiteral("HistoryRuns"), kDefaultHistoryRuns).toInt(&number);
+    settings.historyRuns = number && runs >= 0 ? runs : kDefaultHistoryRuns;
     return settings;
 }
 
@@ -43,6 +45,7 @@ void CRunSettings::Save() const
     store.setValue(QStringLiteral("ConnectionsAtOnce"), std::max(connectionsAtOnce, 0));
     store.setValue(QStringLiteral("LongTextLimit"),
                    std::clamp(longTextLimit, 1, kMostLongTextLimit));
+    store.setValue(QStringLiteral("HistoryRuns"), std::max(historyRuns, 0));
 }
 
 qint64 CRunSettings::DefaultResultMemoryLimitMB()

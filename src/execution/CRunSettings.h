@@ -22,12 +22,15 @@ struct CRunSettings
     // text column is read with (a driver may give a column size below its values' length).
     int longTextLimit = kDefaultLongTextLimit;
     static constexpr int kDefaultLongTextLimit = 233;
+    // "HistoryRuns": how many of the newest runs the history keeps; 0 records none.
+    int historyRuns = kDefaultHistoryRuns;
+    static constexpr int kDefaultHistoryRuns = 1000;
     // What a bound value holds at most.
     static constexpr int kMostLongTextLimit = 8192;
 
     // The stored values, defaults where a value is absent.
     static CRunSettings Load();
-    // Writes the three flags and the three numbers, and the separator when it is neither empty nor
+    // Writes the three flags and the four numbers, and the separator when it is neither empty nor
     // one blank.
     void Save() const;
     // A quarter of the machine's physical memory.

@@ -20,12 +20,16 @@ namespace {
 // How long the preparation thread waits for the user interface to catch up
 // every hundred batches.
 constexpr int kCatchUpMilliseconds = 2000;
+// How often the document looks whether a run that its listener follows has ended.
+constexpr int kEndWatchMilliseconds = 100;
 
 } // namespace
 
 CTessellaDoc::CTessellaDoc(QObject* parent)
     : QObject(parent), m_link(std::make_shared<CDocumentLink>(this))
 {
+    m_endWatch.setInterval(kEndWatchMilliseconds);
+    connect(&m_endWatch, &QTimer::timeout, this, &CTessellaDoc::ReportRunEnd);
 }
 
 CTessellaDoc::~CTessellaDoc()
@@ -36,10 +40,84 @@ CTessellaDoc::~CTessellaDoc()
     {
         std::lock_guard guard(m_threadsLock);
         m_queryThreads.SignalStop();
+    }
+    if (m_endPending) {
+        // The record of the run gets what the threads did until they stopped.
+        m_stopAsked = true;
+        for (const auto& thread : m_queryThreads) {
+            thread->StopAndWait();
+        }
+        ReportRunEnd();
+    }
+    {
+        std::lock_guard guard(m_threadsLock);
         m_queryThreads.RemoveAll();
     }
     m_link->Cut();
     CloseSharedConnections();
+}
+
+void CTessellaDoc::SetRunListener(std::shared_ptr<CRunListener> listener)
+{
+    m_runListener = std::move(listener);
+}
+
+void CTessellaDoc::ReportRunStart()
+{
+    if (!m_runListener) {
+        return;
+    }
+    CRunListener::Start start;
+    const QStringList titles = GroupTitles(m_connections);
+    for (qsizetype i = 0; i < m_connections.size(); ++i) {
+        const CConnectionData& entry = m_connections[i];
+        if (entry.m_enabled) {
+            start.connections << titles[i];
+        }
+        if (!entry.m_password.isEmpty()) {
+            start.secrets << entry.m_password;
+        }
+    }
+    for (const QString& password : std::as_const(m_runPasswords)) {
+        if (!password.isEmpty()) {
+            start.secrets << password;
+        }
+    }
+    start.sqlText = m_sqlText;
+    m_runListener->RunStarted(start);
+    m_endPending = true;
+    m_stopAsked = false;
+    m_endWatch.start();
+}
+
+bool CTessellaDoc::ReportRunEnd()
+{
+    if (!m_endPending || !IsIdle()) {
+        return false;
+    }
+    m_endPending = false;
+    m_endWatch.stop();
+    m_runListener->RunEnded(RunOutcome());
+    return true;
+}
+
+CRunListener::End CTessellaDoc::RunOutcome() const
+{
+    CRunListener::End end;
+    end.batches = int(m_batches->size());
+    end.stopped = m_stopAsked;
+    std::lock_guard guard(m_threadsLock);
+    for (const auto& thread : m_queryThreads) {
+        CRunListener::Outcome outcome;
+        outcome.connection = thread->GroupTitle();
+        outcome.rows = thread->RowsReceived();
+        outcome.errors = thread->ErrorCount();
+        outcome.failed = thread->Failed();
+        outcome.started = thread->HasBegun();
+        outcome.durationMs = thread->DurationMs();
+        end.outcomes << outcome;
+    }
+    return end;
 }
 
 void CTessellaDoc::SetSettingsOverride(std::optional<CRunSettings> settings)
@@ -81,6 +159,8 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     if (!IsIdle()) {
         return;
     }
+    // The last run's record is complete before its threads go.
+    ReportRunEnd();
     ApplyPendingResets(Settings());
     m_progressBar = progressBar;
     emit runStarting();
@@ -95,6 +175,8 @@ void CTessellaDoc::StartRun(CSqlTextSource& source, QObject* progressBar)
     m_resultBudget->Reset(Settings().resultMemoryLimitMB);
     m_sqlText.clear();
     m_sqlText = source.TakeRunText();
+    // Before the preparation starts cutting the text: the listener's copy is gone by then.
+    ReportRunStart();
     m_threadsMade.store(false, std::memory_order_release);
     m_prepareThread.Start(false);
 }
@@ -120,6 +202,7 @@ void CTessellaDoc::TakeLatePosts()
 
 void CTessellaDoc::StopRun(int wait)
 {
+    m_stopAsked = m_stopAsked || m_endPending;
     if (m_prepareThread.IsRunning()) {
         m_prepareThread.SignalStop();
     }

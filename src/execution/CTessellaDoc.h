@@ -5,6 +5,7 @@
 #include "execution/CQueryThreadArray.h"
 #include "execution/CResultBudget.h"
 #include "execution/CResultStore.h"
+#include "execution/CRunListener.h"
 #include "execution/CRunSettings.h"
 
 #include <QEvent>
@@ -12,6 +13,7 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
 
 #include <atomic>
 #include <functional>
@@ -58,6 +60,13 @@ public:
     // while rows stream in; a program without a window may turn that off.
     void SetLowPriorityThreads(bool low) { m_lowPriorityThreads = low; }
     bool LowPriorityThreads() const { return m_lowPriorityThreads; }
+
+    // Told where each run begins and ends (the history of runs); none by default. Set while idle.
+    void SetRunListener(std::shared_ptr<CRunListener> listener);
+    // Tells the listener that the run it was told of has ended, once the run is idle; false when
+    // there is nothing to tell yet. The document looks by itself every so often; who follows a
+    // run closely (the runner) asks at once.
+    bool ReportRunEnd();
 
     // --- settings -----------------------------------------------------------
     // Replaces the stored settings for this document's runs (the command-line runner).
@@ -178,6 +187,8 @@ private:
     void WaitForUserInterface();
     void DefaultWait(const std::vector<CWorkerThread*>& threads);
     void DeleteKeptConnection(const QString& dsn);
+    void ReportRunStart();
+    CRunListener::End RunOutcome() const;
 
     CResultStore m_results;
     // A new one for each run, made by its preparation before its threads exist.
@@ -214,4 +225,8 @@ private:
     bool m_lowPriorityThreads = true;
     ThreadWaiter m_closingWaiter;
     std::shared_ptr<CDocumentLink> m_link;
+    std::shared_ptr<CRunListener> m_runListener;
+    bool m_endPending = false; // the listener knows of a run whose end it has not been told
+    bool m_stopAsked = false;  // during that run
+    QTimer m_endWatch;
 };

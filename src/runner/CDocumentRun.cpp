@@ -4,6 +4,8 @@
 #include "execution/CRegisteredEvents.h"
 #include "execution/CSqlTextSource.h"
 #include "execution/CTessellaDoc.h"
+#include "history/CHistoryRecorder.h"
+#include "history/CRunHistory.h"
 #include "keyring/CDocumentPasswords.h"
 #include "keyring/CKeyring.h"
 #include "runner/CComparisonReport.h"
@@ -15,6 +17,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 
@@ -67,6 +70,9 @@ int CDocumentRun::Execute()
                   CKeyring::Session());
     AddDataSources(document);
     ApplySettings(document);
+    if (!m_commandLine.noHistory) {
+        RecordHistory(document);
+    }
     COrderedOutput output(m_out, GroupOrder(document));
     CHeadlessResultsWindow window(document);
     QSaveFile resultsFile(m_commandLine.resultsFile);
@@ -92,6 +98,9 @@ int CDocumentRun::Execute()
     CStringTextSource source(content.sqlText);
     document.StartRun(source);
     const bool ended = Follow(document, window, output);
+    if (ended) {
+        document.ReportRunEnd();
+    }
     stopSignals.StandDown();
     output.Finish();
     if (m_progress && ended) {
@@ -177,6 +186,15 @@ void CDocumentRun::AddDataSources(CTessellaDoc& document) const
     for (const auto& source : m_commandLine.dataSources) {
         document.m_connections.append(source.ToEntry());
     }
+}
+
+void CDocumentRun::RecordHistory(CTessellaDoc& document) const
+{
+    CHistoryRecorder::Options options;
+    options.path = CRunHistory::DefaultPath();
+    options.program = QStringLiteral("tessella-run");
+    options.document = [file = QFileInfo(m_commandLine.file).absoluteFilePath()] { return file; };
+    document.SetRunListener(std::make_shared<CHistoryRecorder>(std::move(options)));
 }
 
 void CDocumentRun::ApplySettings(CTessellaDoc& document) const

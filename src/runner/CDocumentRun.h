@@ -36,6 +36,8 @@ public:
 private:
     void AddDataSources(CTessellaDoc& document) const;
     void ApplySettings(CTessellaDoc& document) const;
+    // The run goes into the history of runs, its beginning before anything runs.
+    void RecordHistory(CTessellaDoc& document) const;
     // True when the run ended, false when a stop signal's grace ran out first.
     bool Follow(CTessellaDoc& document, const CHeadlessResultsWindow& window,
                 COrderedOutput& output);

@@ -154,6 +154,8 @@ bool CRunnerCommandLine::Parse(const QStringList& arguments)
             progress = true;
         } else if (arg == u"--timing") {
             timing = true;
+        } else if (arg == u"--no-history") {
+            noHistory = true;
         } else if (arg.startsWith(u'-') && arg.size() > 1) {
             return Fail(QStringLiteral("Unknown option %1.").arg(arg));
         } else {
@@ -271,6 +273,9 @@ const QList<CRunnerCommandLine::Option>& CRunnerCommandLine::Options()
          u"print how the connections' result sets differ, not the rows (3: differ)"_qs},
         {u"--key"_qs, u"COLUMNS"_qs,
          u"with --compare: match rows by these columns, not whole rows"_qs},
+        {u"--no-history"_qs,
+         {},
+         u"leave the run out of the history of runs (in the data folder)"_qs},
         {u"--print-document"_qs, u"FILE"_qs, u"print FILE's connections and SQL"_qs},
         {u"--save-as"_qs, u"OUT"_qs, u"save the document FILE as OUT (.tsl or bare SQL)"_qs},
         {u"--connect"_qs, u"DSN"_qs, u"try a connection to data source DSN"_qs},

@@ -75,8 +75,9 @@ public:
     bool noSeparator = false;
     bool ignoreInfo = false;
     bool reconnect = false;
-    bool progress = false; // --progress: progress lines also when stderr is no terminal
-    bool timing = false;   // --timing: when the last batch was taken and the output written
+    bool progress = false;  // --progress: progress lines also when stderr is no terminal
+    bool timing = false;    // --timing: when the last batch was taken and the output written
+    bool noHistory = false; // --no-history: the run is left out of the history of runs
     // --result-memory-limit MB: what the run's results may hold; none unless given, since the
     // runner writes its results out.
     qint64 resultMemoryLimitMB = 0;

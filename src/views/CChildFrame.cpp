@@ -2,6 +2,8 @@
 
 #include "appbase/CCommandTarget.h"
 #include "appbase/CommandIds.h"
+#include "history/CHistoryRecorder.h"
+#include "history/CRunHistory.h"
 #include "results/CDlgClosingThreads.h"
 #include "results/CResultsView.h"
 #include "views/CDocumentSaver.h"
@@ -124,6 +126,12 @@ void CChildFrame::ConnectDocument()
     connect(m_results, &CResultsView::documentModified, this,
             [this] { m_document->SetModifiedFlag(true); });
     connect(m_results, &CResultsView::statusMessage, this, &CChildFrame::statusMessage);
+    CHistoryRecorder::Options history;
+    history.path = CRunHistory::DefaultPath();
+    history.program = QStringLiteral("Tessella");
+    // Read at each run's start, while the document is there.
+    history.document = [document = m_document] { return document->PathName(); };
+    m_document->RunDocument().SetRunListener(std::make_shared<CHistoryRecorder>(history));
     // Closing while a query runs waits behind the closing window.
     m_document->RunDocument().SetClosingWaiter(CDlgClosingThreads::Waiter(this));
     connect(m_editor, &CTessellaView::selectionChanged, this, &CChildFrame::commandStateChanged);

@@ -56,7 +56,7 @@ private slots:
                  (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "P&rint Setup...", "Recent File",
                               "E&xit"}));
         QCOMPARE(VisibleItems(Menu("&View")),
-                 (QStringList{"&Toolbar", "&Status Bar", "S&plit", "Options..."}));
+                 (QStringList{"&Toolbar", "&Status Bar", "S&plit", "&History...", "Options..."}));
         QVERIFY(!Frame()->Action(Command::FileSave)->isEnabled());
     }
 
@@ -68,7 +68,7 @@ private slots:
                               "F&ind Next\tF3", "R&eplace\tCtrl+H"}));
         QCOMPARE(VisibleItems(Menu("&Query")), (QStringList{"&Run\tAlt+R", "&Stop\tAlt+S"}));
         QCOMPARE(VisibleItems(Menu("&View")),
-                 (QStringList{"&Toolbar", "&Status Bar", "Options..."}));
+                 (QStringList{"&Toolbar", "&Status Bar", "&History...", "Options..."}));
         QCOMPARE(VisibleItems(Menu("&Help")), (QStringList{"&Help Topics", "&About Tessella..."}));
         emit Frame()->Menus().WindowMenu()->aboutToShow();
         QCOMPARE(VisibleItems(Menu("&Window")),
