@@ -2,6 +2,7 @@
 
 #include "execution/CResultSet.h"
 #include "execution/CResultStore.h"
+#include "execution/CSqlScanner.h"
 
 #include <QCoreApplication>
 
@@ -69,7 +70,8 @@ QString CRunResultSets::ShortSql(const QString& sql, int length)
     bool more = false;
     for (const QString& line : lines) {
         const QString text = line.simplified();
-        if (text.isEmpty()) {
+        // A batch's leading comments say nothing of which statement it is.
+        if (text.isEmpty() || (first.isEmpty() && CSqlScanner::IsBlank(text))) {
             continue;
         }
         if (!first.isEmpty()) {

@@ -51,7 +51,8 @@ private slots:
     {
         m_document = std::make_unique<CTessellaDoc>();
         QVERIFY(m_document->SplitIntoBatches(
-            u"SELECT id, name, email FROM customers\nWHERE id < 10\n;\nSELECT 2"_qs));
+            u"-- the first ten ; customers\n/* a list */\nSELECT id, name, email FROM "
+            u"customers\nWHERE id < 10\n;\nSELECT 2"_qs));
         m_view = std::make_unique<CResultsView>(*m_document);
         m_view->resize(900, 400);
         m_page = m_view->ResultSetsPage();
